@@ -1,0 +1,64 @@
+# mingw-w64 cross build: CORVELA.OCX, the Windows test suite and the small
+# helper programs the tests and benchmarks start under Wine.
+enable_language(RC)
+set(GEN_DIR ${CMAKE_BINARY_DIR}/generated)
+file(MAKE_DIRECTORY ${GEN_DIR})
+
+set(WINE_WINDOWS_DIR /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+add_custom_command(
+  OUTPUT ${GEN_DIR}/corvela.tlb ${GEN_DIR}/corvela_h.h ${GEN_DIR}/corvela_i.c
+  COMMAND widl ${CORVELA_WIDL_ARCH} -L ${WINE_WINDOWS_DIR}
+          -t -T ${GEN_DIR}/corvela.tlb -h -H ${GEN_DIR}/corvela_h.h -u -U ${GEN_DIR}/corvela_i.c
+          ${CMAKE_SOURCE_DIR}/module/corvela.idl
+  DEPENDS ${CMAKE_SOURCE_DIR}/module/corvela.idl
+  COMMENT "Compiling the type library")
+
+set(BITMAPS ${GEN_DIR}/toolbox.bmp ${GEN_DIR}/empty_list.bmp ${GEN_DIR}/icon_strip.bmp)
+add_custom_command(
+  OUTPUT ${BITMAPS}
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/make_bitmaps.py ${GEN_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make_bitmaps.py
+  COMMENT "Drawing the bitmaps")
+add_custom_target(corvela_generated DEPENDS ${GEN_DIR}/corvela.tlb ${BITMAPS})
+
+set(WIN_DEFINES UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800 NOMINMAX)
+set(WIN_LIBS ole32 oleaut32 uuid comctl32 wininet shlwapi shell32 user32 gdi32 advapi32 version)
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+
+# Everything but the DLL entry points, so the test suite can link the same code.
+add_library(corvela_win STATIC ${CORE_SOURCES} ${WIN_SOURCES} ${GEN_DIR}/corvela_i.c)
+add_dependencies(corvela_win corvela_generated)
+target_include_directories(corvela_win PUBLIC ${CMAKE_SOURCE_DIR} ${GEN_DIR})
+target_compile_definitions(corvela_win PUBLIC ${WIN_DEFINES})
+target_compile_options(corvela_win PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type -Wno-missing-field-initializers>)
+target_link_libraries(corvela_win PUBLIC ${WIN_LIBS})
+
+set(RC_FILE ${CMAKE_SOURCE_DIR}/module/corvela.rc)
+set_source_files_properties(${RC_FILE} PROPERTIES OBJECT_DEPENDS "${GEN_DIR}/corvela.tlb;${BITMAPS};${CMAKE_SOURCE_DIR}/common/constants.h")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${GEN_DIR} -I${CMAKE_SOURCE_DIR}")
+
+add_library(corvela_ocx SHARED ${MODULE_ENTRY_SOURCES} ${RC_FILE} ${CMAKE_SOURCE_DIR}/module/corvela.def)
+set_target_properties(corvela_ocx PROPERTIES PREFIX "" OUTPUT_NAME CORVELA SUFFIX ".OCX")
+target_link_libraries(corvela_ocx PRIVATE corvela_win)
+target_link_options(corvela_ocx PRIVATE ${STATIC_RUNTIME} -Wl,--enable-stdcall-fixup)
+
+# GoogleTest built from Debian's sources with the same toolchain.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+add_executable(corvela_win_tests ${WIN_TEST_SOURCES} ${RC_FILE})
+target_link_libraries(corvela_win_tests PRIVATE corvela_win gtest atl)
+target_link_options(corvela_win_tests PRIVATE ${STATIC_RUNTIME})
+
+# Small programs the tests and benchmarks start (one source file each).
+file(GLOB WIN_PROGRAM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/programs/*.cpp)
+foreach(source ${WIN_PROGRAM_SOURCES})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} ${source})
+  target_compile_definitions(${name} PRIVATE ${WIN_DEFINES})
+  target_link_libraries(${name} PRIVATE ${WIN_LIBS})
+  target_link_options(${name} PRIVATE ${STATIC_RUNTIME} -municode)
+endforeach()

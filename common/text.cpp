@@ -1,0 +1,174 @@
+#include "common/text.h"
+
+namespace corvela {
+
+Text TakeBefore(Text& text, char16_t ch) {
+    const size_t at = text.find(ch);
+    if (at == Text::npos) {
+        Text whole;
+        whole.swap(text);
+        return whole;
+    }
+    Text before = text.substr(0, at);
+    text.erase(0, at + 1);
+    return before;
+}
+
+Text AfterLast(Text& text, char16_t ch) {
+    const size_t at = text.rfind(ch);
+    if (at == Text::npos) {
+        Text whole;
+        whole.swap(text);
+        return whole;
+    }
+    Text after = text.substr(at + 1);
+    text.erase(at);
+    return after;
+}
+
+Text ReplaceAll(Text text, const Text& from, const Text& to) {
+    if (from.empty()) return text;
+    size_t at = 0;
+    while ((at = text.find(from, at)) != Text::npos) {
+        text.replace(at, from.size(), to);
+        at += to.size();
+    }
+    return text;
+}
+
+Text ReplaceChar(Text text, char16_t from, char16_t to) {
+    for (char16_t& unit : text)
+        if (unit == from) unit = to;
+    return text;
+}
+
+Text AsciiLower(Text text) {
+    for (char16_t& unit : text)
+        if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit + (u'a' - u'A'));
+    return text;
+}
+
+bool EqualsIgnoreAsciiCase(const Text& a, const Text& b) {
+    return a.size() == b.size() && AsciiLower(a) == AsciiLower(b);
+}
+
+bool Contains(const Text& text, const Text& part) { return text.find(part) != Text::npos; }
+
+Text DecimalText(int64_t value) {
+    const std::string digits = std::to_string(value);
+    return Text(digits.begin(), digits.end());
+}
+
+Text FormatGrouped(int64_t value, char16_t separator) {
+    const Text plain = DecimalText(value);
+    const size_t first_digit = (!plain.empty() && plain[0] == u'-') ? 1 : 0;
+    Text grouped = plain.substr(0, first_digit);
+    const size_t digits = plain.size() - first_digit;
+    for (size_t i = 0; i < digits; ++i) {
+        const size_t from_end = digits - i;
+        if (i > 0 && from_end % 3 == 0) grouped += separator;
+        grouped += plain[first_digit + i];
+    }
+    return grouped;
+}
+
+uint32_t LeadingDecimal(const Text& text) {
+    uint64_t value = 0;
+    for (char16_t unit : text) {
+        if (unit < u'0' || unit > u'9') break;
+        value = value * 10 + (unit - u'0');
+        if (value > 0xFFFFFFFFull) return 0xFFFFFFFFu;
+    }
+    return static_cast<uint32_t>(value);
+}
+
+namespace {
+
+void AppendCodePoint(Text& out, uint32_t cp) {
+    if (cp < 0x10000) {
+        out += static_cast<char16_t>(cp);
+    } else {
+        cp -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (cp >> 10));
+        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    }
+}
+
+}  // namespace
+
+Text Utf8ToText(const char* bytes, size_t length) {
+    Text out;
+    out.reserve(length);
+    size_t i = 0;
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+    while (i < length) {
+        const unsigned char lead = b[i];
+        size_t extra = 0;
+        uint32_t cp = 0;
+        uint32_t min = 0;
+        if (lead < 0x80) {
+            out += static_cast<char16_t>(lead);
+            ++i;
+            continue;
+        } else if ((lead & 0xE0) == 0xC0) {
+            extra = 1; cp = lead & 0x1F; min = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            extra = 2; cp = lead & 0x0F; min = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            extra = 3; cp = lead & 0x07; min = 0x10000;
+        } else {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        size_t k = 1;
+        for (; k <= extra && i + k < length && (b[i + k] & 0xC0) == 0x80; ++k)
+            cp = (cp << 6) | (b[i + k] & 0x3F);
+        if (k <= extra || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            out += u'\uFFFD';
+            i += k;
+            continue;
+        }
+        AppendCodePoint(out, cp);
+        i += k;
+    }
+    return out;
+}
+
+std::string TextToUtf8(const Text& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+const Text& EntryOrEmpty(const TextList& list, size_t index) {
+    static const Text empty;
+    return index < list.size() ? list[index] : empty;
+}
+
+}  // namespace corvela

@@ -1,0 +1,51 @@
+// Text operations shared by every subsystem. Text is UTF-16 held by value
+// (std::u16string), so a unit means the same thing on every compiler.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvela {
+
+using Text = std::u16string;
+using TextList = std::vector<Text>;
+using SizeList = std::vector<uint32_t>;
+
+// Cuts `text` at the first `ch`: returns what stands before it and leaves in
+// `text` what follows it. Without `ch` the whole text is returned and `text`
+// is left empty.
+Text TakeBefore(Text& text, char16_t ch);
+
+// Cuts `text` at the last `ch`: returns what follows it and leaves in `text`
+// what precedes it. Without `ch` the whole text is returned and `text` is left
+// empty.
+Text AfterLast(Text& text, char16_t ch);
+
+Text ReplaceAll(Text text, const Text& from, const Text& to);
+Text ReplaceChar(Text text, char16_t from, char16_t to);
+
+// Lower case for the ASCII letters only; every other unit is kept.
+Text AsciiLower(Text text);
+bool EqualsIgnoreAsciiCase(const Text& a, const Text& b);
+bool Contains(const Text& text, const Text& part);
+
+Text DecimalText(int64_t value);
+
+// Signed decimal text with `separator` before every digit whose distance from
+// the end is a positive multiple of three (1234567 -> 1,234,567).
+Text FormatGrouped(int64_t value, char16_t separator);
+
+// Reads leading decimal digits; no digits give 0. Stops at the first
+// non-digit. Values beyond 2^32-1 saturate.
+uint32_t LeadingDecimal(const Text& text);
+
+// ASCII or UTF-8 bytes to UTF-16. Malformed UTF-8 sequences become U+FFFD.
+Text Utf8ToText(const char* bytes, size_t length);
+inline Text Utf8ToText(const std::string& bytes) { return Utf8ToText(bytes.data(), bytes.size()); }
+std::string TextToUtf8(const Text& text);
+
+// An entry of a list or the empty text when the index is outside the list.
+const Text& EntryOrEmpty(const TextList& list, size_t index);
+
+}  // namespace corvela

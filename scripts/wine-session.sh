@@ -1,0 +1,68 @@
+# Sourced by the scripts that run Windows programs: a private Wine prefix, a
+# private virtual display and the loopback servers, all removed on exit.
+#   wine_session_start          prefix + display (exports WINEPREFIX, DISPLAY)
+#   start_server NAME ARGS...   runs tests/servers/NAME.py on a free port and
+#                               sets NAME_PORT (upper case) to that port
+#   run_wine SECONDS ARGS...    wine with a time limit
+# Everything started here ends when the calling shell exits.
+
+CORVELA_ROOT=${CORVELA_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+SESSION_DIR=""
+SESSION_PIDS=()
+
+wine_session_cleanup() {
+    local status=$?
+    if [ -n "${WINEPREFIX:-}" ]; then
+        WINEPREFIX=$WINEPREFIX timeout 20 wineserver -k 2>/dev/null || true
+    fi
+    for pid in "${SESSION_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    [ -n "$SESSION_DIR" ] && [ -z "${CORVELA_KEEP_SESSION:-}" ] && rm -rf "$SESSION_DIR"
+    return $status
+}
+
+wine_session_start() {
+    SESSION_DIR=$(mktemp -d /tmp/corvela-session.XXXXXX)
+    trap wine_session_cleanup EXIT
+    trap 'exit 130' INT TERM
+
+    local display
+    for display in $(seq 90 140); do
+        [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
+    done
+    Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp > "$SESSION_DIR/xvfb.log" 2>&1 &
+    SESSION_PIDS+=($!)
+    export DISPLAY=":$display"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+
+    export WINEPREFIX="$SESSION_DIR/prefix"
+    export WINEARCH=win64
+    export WINEDEBUG=${WINEDEBUG:--all}
+    # No Mono or Gecko downloads: nothing here needs them and the network is closed.
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    timeout 120 wineboot -i > "$SESSION_DIR/wineboot.log" 2>&1
+    timeout 60 wineserver -w
+}
+
+start_server() {
+    local name=$1; shift
+    local port_file="$SESSION_DIR/$name.port"
+    python3 "$CORVELA_ROOT/tests/servers/$name.py" --port 0 --port-file "$port_file" "$@" \
+        > "$SESSION_DIR/$name.log" 2>&1 &
+    SESSION_PIDS+=($!)
+    for _ in $(seq 100); do [ -s "$port_file" ] && break; sleep 0.05; done
+    [ -s "$port_file" ] || { echo "server $name did not start"; cat "$SESSION_DIR/$name.log"; return 1; }
+    local variable
+    variable="$(echo "$name" | tr '[:lower:]-' '[:upper:]_')_PORT"
+    export "$variable=$(cat "$port_file")"
+}
+
+run_wine() {
+    local seconds=$1; shift
+    timeout --kill-after=10 "$seconds" wine "$@"
+}
+
+# A Linux path as Wine's Windows programs see it.
+windows_path() {
+    echo "Z:$(realpath "$1" | tr '/' '\\')"
+}

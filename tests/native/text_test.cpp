@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "common/text.h"
+
+using corvela::Text;
+
+TEST(TakeBefore, CutsAtFirstOccurrenceAndKeepsTheRest) {
+    Text text = u"a/b/c";
+    EXPECT_EQ(corvela::TakeBefore(text, u'/'), u"a");
+    EXPECT_EQ(text, u"b/c");
+
+    Text none = u"abc";
+    EXPECT_EQ(corvela::TakeBefore(none, u'/'), u"abc");
+    EXPECT_EQ(none, u"");
+
+    Text empty;
+    EXPECT_EQ(corvela::TakeBefore(empty, u'/'), u"");
+    EXPECT_EQ(empty, u"");
+
+    Text leading = u"/x";
+    EXPECT_EQ(corvela::TakeBefore(leading, u'/'), u"");
+    EXPECT_EQ(leading, u"x");
+}
+
+TEST(AfterLast, CutsAtLastOccurrenceAndKeepsWhatPrecedes) {
+    Text path = u"C:\\dir\\file.txt";
+    EXPECT_EQ(corvela::AfterLast(path, u'\\'), u"file.txt");
+    EXPECT_EQ(path, u"C:\\dir");
+
+    Text none = u"file";
+    EXPECT_EQ(corvela::AfterLast(none, u'\\'), u"file");
+    EXPECT_EQ(none, u"");
+
+    Text trailing = u"a\\";
+    EXPECT_EQ(corvela::AfterLast(trailing, u'\\'), u"");
+    EXPECT_EQ(trailing, u"a");
+}
+
+TEST(FormatGrouped, SeparatesEveryThreeDigitsFromTheEnd) {
+    EXPECT_EQ(corvela::FormatGrouped(1234567, u','), u"1,234,567");
+    EXPECT_EQ(corvela::FormatGrouped(999, u','), u"999");
+    EXPECT_EQ(corvela::FormatGrouped(1000, u','), u"1,000");
+    EXPECT_EQ(corvela::FormatGrouped(0, u','), u"0");
+    EXPECT_EQ(corvela::FormatGrouped(123456, u','), u"123,456");
+    EXPECT_EQ(corvela::FormatGrouped(-123456, u','), u"-123,456");
+    EXPECT_EQ(corvela::FormatGrouped(4294967295LL, u'.'), u"4.294.967.295");
+}
+
+TEST(ReplaceAll, ReplacesEveryOccurrenceWithoutRescanningTheReplacement) {
+    EXPECT_EQ(corvela::ReplaceAll(u"a+b+c", u"+", u"%2B"), u"a%2Bb%2Bc");
+    EXPECT_EQ(corvela::ReplaceAll(u"aa", u"a", u"aa"), u"aaaa");
+    EXPECT_EQ(corvela::ReplaceAll(u"abc", u"", u"x"), u"abc");
+}
+
+TEST(Utf8, DecodesValidAndReplacesMalformedSequences) {
+    EXPECT_EQ(corvela::Utf8ToText("\xED\x95\x9C" "a"), u"\uD55Ca");
+    EXPECT_EQ(corvela::Utf8ToText("\xF0\x9F\x98\x80"), u"\U0001F600");
+    EXPECT_EQ(corvela::Utf8ToText("\xFF" "b"), u"\uFFFDb");
+    EXPECT_EQ(corvela::Utf8ToText("\xE0\x80\x80"), u"\uFFFD");  // overlong
+    EXPECT_EQ(corvela::Utf8ToText("\xED\x95"), u"\uFFFD");      // cut short
+    EXPECT_EQ(corvela::TextToUtf8(u"\uD55C\U0001F600"), "\xED\x95\x9C\xF0\x9F\x98\x80");
+}
+
+TEST(LeadingDecimal, ReadsDigitsUpToTheFirstOtherCharacterAndSaturates) {
+    EXPECT_EQ(corvela::LeadingDecimal(u"8080/x"), 8080u);
+    EXPECT_EQ(corvela::LeadingDecimal(u"x"), 0u);
+    EXPECT_EQ(corvela::LeadingDecimal(u"99999999999"), 0xFFFFFFFFu);
+}
