@@ -1,1 +1,8 @@
 # Files of this folder: list(APPEND CORE_SOURCES ...) for portable ones, WIN_SOURCES for the rest.
+list(APPEND CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/url_encode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/split_url.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/guid_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/file_name_parts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/object_name.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/reply_text.cpp)
