@@ -1,1 +1,4 @@
-# Files of this folder: list(APPEND CORE_SOURCES ...) for portable ones, WIN_SOURCES for the rest.
+list(APPEND WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/corvela_ctrl.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dispatch_map.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/last_created_control.cpp)

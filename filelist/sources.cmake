@@ -1,1 +1,1 @@
-# Files of this folder: list(APPEND CORE_SOURCES ...) for portable ones, WIN_SOURCES for the rest.
+list(APPEND WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/file_list_ctrl.cpp)

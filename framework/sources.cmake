@@ -1,1 +1,8 @@
-# Files of this folder: list(APPEND CORE_SOURCES ...) for portable ones, WIN_SOURCES for the rest.
+list(APPEND WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/connection_points.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/module.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ole_control.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/property_page.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/registration.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/resources.cpp)

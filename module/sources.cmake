@@ -1,1 +1,4 @@
-# Files of this folder: list(APPEND CORE_SOURCES ...) for portable ones, WIN_SOURCES for the rest.
+list(APPEND WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/class_registration.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/classes.cpp)
+set(MODULE_ENTRY_SOURCES ${CMAKE_CURRENT_LIST_DIR}/dll_exports.cpp)

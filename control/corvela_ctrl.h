@@ -1,0 +1,93 @@
+// The Corvela control: the object a page creates. It owns the file list
+// window, the transfer queues, the return list and the option values that
+// script sets through properties, and answers the scripting interface.
+#pragma once
+
+#include <memory>
+
+#include "common/constants.h"
+#include "common/text.h"
+#include "filelist/file_list_ctrl.h"
+#include "framework/handles.h"
+#include "framework/ole_control.h"
+
+namespace corvela {
+
+// Dispatch numbers of the events.
+enum CorvelaEvent : DISPID {
+    EVENT_INIT_COMPLETE = 1,
+    EVENT_CANCEL_TRANSFER = 2,
+    EVENT_ATTACH_ADD_FILE = 3,
+    EVENT_CLICK_CHECK_BOX = 4,
+    EVENT_DBCL_LIST_FILE = 5,
+};
+
+// What the transfer commands queue (all lists in insertion order).
+struct TransferQueues {
+    TextList primary;  // local files to upload, or URLs to download
+    TextList file_data;
+    TextList file_names;
+    TextList unique_ids;
+    TextList destination_names;
+    SizeList sizes;
+};
+
+class CCorvelaCtrl final : public OleControl {
+public:
+    static HRESULT Create(REFIID iid, void** object);
+    static const DispatchTable& Table();
+
+    CCorvelaCtrl();
+    ~CCorvelaCtrl() override;
+
+    // Properties.
+    Text GettipString();
+    void SettipString(Text value);
+    int32_t GetnType();
+    void SetnType(int32_t value);
+    void SetHideProgressDlg(bool value);
+    void SetSetBigLang(int32_t value);
+    void SetNTLM(bool value);
+    void SetUseDbCl(bool value);
+
+    // Members that accept their arguments and do nothing.
+    void AddDownloadUrl(Text sUrl, Text sDstFileName, int32_t lSize);
+    int32_t StartDownload(Text sCacheFolder);
+    int32_t StartDownload2(Text sCacheFolder, Text sTitle);
+
+    // What the list window reads through its owner.
+    const Text& HintText() const { return hint_text_; }
+    const Text& RefusalText() const { return refusal_text_; }
+    int32_t UseDbCl() const { return use_dbcl_; }
+    int32_t BigLang() const { return big_lang_; }
+    HIMAGELIST SmallIcons() const { return small_icons_; }
+    CFileListCtrl& FileList() { return *file_list_; }
+
+    // Fired by the list window and the progress dialog.
+    void FireCancelTransfer();
+
+protected:
+    LRESULT OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+private:
+    LRESULT OnCreate(WPARAM wparam, LPARAM lparam);
+    void OnSize(WPARAM wparam, LPARAM lparam);
+    void LoadLanguageTexts();
+
+    std::unique_ptr<CFileListCtrl> file_list_;
+    HIMAGELIST small_icons_ = nullptr;
+    Text list_texts_[5];  // the file list's kept texts, as the list model fills them
+    Text hint_text_;
+    Text refusal_text_;
+    TransferQueues queues_;
+    Text pending_file_name_;
+    TextList returns_;
+    int32_t type_ = 0;
+    int32_t ntlm_ = 0;
+    int32_t use_dbcl_ = 0;
+    int32_t dialog_show_command_ = SHOW_COMMAND_SHOW;
+    int32_t big_lang_ = 0;
+    Text tip_string_;
+};
+
+}  // namespace corvela

@@ -1,0 +1,76 @@
+// The scripting interface of the control: every member at its dispatch
+// number, with the parameter names that pages using named arguments rely on.
+#include "control/corvela_ctrl.h"
+
+namespace corvela {
+namespace {
+
+const DispHandler kNone;
+
+DispHandler Later(std::vector<VARTYPE> parameters) { return NotAvailable(std::move(parameters)); }
+
+std::vector<DispMember> Members() {
+    using K = DispKind;
+    using C = CCorvelaCtrl;
+    const VARTYPE S = VT_BSTR;
+    return {
+        {1, L"tipString", K::Property, {}, Bind<&C::GettipString>(), Bind<&C::SettipString>()},
+        {2, L"nType", K::Property, {}, Bind<&C::GetnType>(), Bind<&C::SetnType>()},
+        {3, L"DelfileList", K::Property, {}, Later({}), kNone},
+        {4, L"isBigfileYN", K::Property, {}, Later({}), kNone},
+        {5, L"isBigfileSizeAll", K::Property, {}, Later({}), kNone},
+        {6, L"FileListAll", K::Property, {}, Later({}), kNone},
+        {7, L"IsDocfileAll", K::Property, {}, Later({}), kNone},
+        {8, L"HideProgressDlg", K::Property, {}, kNone, Bind<&C::SetHideProgressDlg>()},
+        {9, L"SetBigLang", K::Property, {}, kNone, Bind<&C::SetSetBigLang>()},
+        {10, L"NTLM", K::Property, {}, kNone, Bind<&C::SetNTLM>()},
+        {11, L"UseDbCl", K::Property, {}, kNone, Bind<&C::SetUseDbCl>()},
+        {12, L"AddDownloadUrl", K::Method, {L"sUrl", L"sDstFileName", L"lSize"}, Bind<&C::AddDownloadUrl>(), kNone},
+        {13, L"StartDownload", K::Method, {L"sCacheFolder"}, Bind<&C::StartDownload>(), kNone},
+        {14, L"AddUploadFile", K::Method, {L"sUrl", L"sFileData"}, Later({S, S}), kNone},
+        {15, L"StartUpload", K::Method, {L"sPage", L"sDstFolder", L"sPrefix", L"sID", L"sPwd"},
+         Later({S, S, S, S, S}), kNone},
+        {16, L"GetReturn", K::Method, {L"nIndex"}, Later({VT_I4}), kNone},
+        {17, L"OpenDownload", K::Method, {L"sCacheFolder"}, Later({S}), kNone},
+        {18, L"AddDownloadUrlForCache", K::Method, {L"sUrl", L"sUniqueID", L"sDstFileName", L"lSize"},
+         Later({S, S, S, VT_I4}), kNone},
+        {19, L"GetFolderPath", K::Method, {}, Later({}), kNone},
+        {20, L"ChangeSpecialChar", K::Method, {L"sFileName"}, Later({S}), kNone},
+        {21, L"StartDownload2", K::Method, {L"sCacheFolder", L"sTitle"}, Bind<&C::StartDownload2>(), kNone},
+        {22, L"StartUpload2", K::Method, {L"sPage", L"sDstFolder", L"sPrefix", L"sID", L"sPwd", L"sTitle"},
+         Later({S, S, S, S, S, S}), kNone},
+        {23, L"StartUpload3", K::Method, {L"sPage", L"sDstFolder", L"sPrefix", L"sID", L"sPwd", L"sSID"},
+         Later({S, S, S, S, S, S}), kNone},
+        {24, L"DeleteFileList", K::Method, {}, Later({}), kNone},
+        {25, L"InsertFileList", K::Method, {L"filename", L"filepath", L"fileinfo1", L"fileinfo2", L"filesize"},
+         Later({S, S, S, S, S}), kNone},
+        {26, L"InsertUserN", K::Method, {L"Username"}, Later({S}), kNone},
+        {27, L"SetCheckList", K::Method, {L"nIndex", L"isCheck"}, Later({VT_I4, VT_BOOL}), kNone},
+        {28, L"InsertFileInfo", K::Method, {L"sInfo"}, Later({S}), kNone},
+        {29, L"AddFilename", K::Method, {L"sFilename"}, Later({S}), kNone},
+        {30, L"ListUP", K::Method, {}, Later({}), kNone},
+        {31, L"ListDOWN", K::Method, {}, Later({}), kNone},
+        {32, L"DeleteFileListAll", K::Method, {}, Later({}), kNone},
+        {33, L"GetCheckFileInfo", K::Method, {}, Later({}), kNone},
+        {34, L"InsertFileListDRM", K::Method,
+         {L"filename", L"filepath", L"fileinfo1", L"fileinfo2", L"filesize", L"bDRM"},
+         Later({S, S, S, S, S, VT_BOOL}), kNone},
+        {35, L"SetAllowedExt", K::Method, {L"sList"}, Later({S}), kNone},
+        {36, L"GetfilePath", K::IndexedProperty, {L"nIndex"}, Later({VT_I2}), kNone},
+        {37, L"GetfileName", K::IndexedProperty, {L"index"}, Later({VT_I2}), kNone},
+        {38, L"GetfileInfo1", K::IndexedProperty, {L"index"}, Later({VT_I2}), kNone},
+        {39, L"GetfileInfo2", K::IndexedProperty, {L"index"}, Later({VT_I2}), kNone},
+        {40, L"GetfileChecked", K::IndexedProperty, {L"index"}, Later({VT_I2}), kNone},
+        {41, L"GetFileSize", K::IndexedProperty, {L"index"}, Later({VT_I2}), kNone},
+        {42, L"GetReturnSize", K::IndexedProperty, {L"filepath"}, Later({S}), kNone},
+    };
+}
+
+}  // namespace
+
+const DispatchTable& CCorvelaCtrl::Table() {
+    static const DispatchTable table(Members());
+    return table;
+}
+
+}  // namespace corvela

@@ -1,0 +1,72 @@
+// A COM enumerator over a snapshot of items (connections, connection points,
+// verbs). `Copy` makes the caller's copy of an item (adding references or
+// duplicating strings as the interface requires); `Free` releases the
+// snapshot's own items.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <vector>
+
+namespace corvela {
+
+template <typename Interface, const IID* InterfaceId, typename Item, void (*Copy)(const Item&, Item*),
+          void (*Free)(Item&)>
+class SnapshotEnumerator final : public Interface {
+public:
+    explicit SnapshotEnumerator(std::vector<Item> items) : items_(std::move(items)) {}
+    ~SnapshotEnumerator() {
+        for (Item& item : items_) Free(item);
+    }
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        if (iid == IID_IUnknown || iid == *InterfaceId) {
+            *object = static_cast<Interface*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    STDMETHODIMP Next(ULONG count, Item* out, ULONG* fetched) override {
+        if (!out || (count > 1 && !fetched)) return E_POINTER;
+        ULONG given = 0;
+        while (given < count && position_ < items_.size()) Copy(items_[position_++], &out[given++]);
+        if (fetched) *fetched = given;
+        return given == count ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG count) override {
+        const size_t left = items_.size() - position_;
+        position_ += count < left ? count : left;
+        return count <= left ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Reset() override {
+        position_ = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(Interface** clone) override {
+        if (!clone) return E_POINTER;
+        std::vector<Item> copies(items_.size());
+        for (size_t i = 0; i < items_.size(); ++i) Copy(items_[i], &copies[i]);
+        auto* twin = new SnapshotEnumerator(std::move(copies));
+        twin->position_ = position_;
+        *clone = twin;
+        return S_OK;
+    }
+
+private:
+    std::vector<Item> items_;
+    size_t position_ = 0;
+    std::atomic<ULONG> references_{1};
+};
+
+}  // namespace corvela

@@ -1,0 +1,548 @@
+#include "framework/ole_control.h"
+
+#include <olectl.h>
+
+#include "common/language.h"
+#include "framework/enumerator.h"
+#include "framework/resources.h"
+#include "framework/wide.h"
+
+namespace corvela {
+namespace {
+
+const wchar_t kWindowClass[] = L"CorvelaControlWindow";
+constexpr DWORD kPersistVersion = MAKELONG(0, 1);  // minor 0, major 1
+
+LONG PixelsToHimetric(LONG pixels) { return MulDiv(pixels, 2540, 96); }
+
+void RegisterWindowClass(WNDPROC procedure) {
+    static const ATOM atom = [procedure] {
+        WNDCLASSEXW window_class = {};
+        window_class.cbSize = sizeof(window_class);
+        window_class.style = CS_DBLCLKS;
+        window_class.lpfnWndProc = procedure;
+        window_class.hInstance = ModuleInstance();
+        window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        window_class.lpszClassName = kWindowClass;
+        return RegisterClassExW(&window_class);
+    }();
+    (void)atom;
+}
+
+void CopyVerb(const OLEVERB& from, OLEVERB* to) {
+    *to = from;
+    const size_t bytes = (lstrlenW(from.lpszVerbName) + 1) * sizeof(wchar_t);
+    to->lpszVerbName = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+    if (to->lpszVerbName) memcpy(to->lpszVerbName, from.lpszVerbName, bytes);
+}
+void FreeVerb(OLEVERB& verb) { CoTaskMemFree(verb.lpszVerbName); }
+using VerbEnumerator = SnapshotEnumerator<IEnumOLEVERB, &IID_IEnumOLEVERB, OLEVERB, CopyVerb, FreeVerb>;
+
+}  // namespace
+
+OleControl::OleControl(const OleControlClass& info)
+    : info_(info), events_(this, *info.events), extent_{PixelsToHimetric(200), PixelsToHimetric(100)} {}
+
+OleControl::~OleControl() {
+    if (window_) DestroyWindow(window_);
+}
+
+// ---- IUnknown ----
+
+STDMETHODIMP OleControl::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == *info_.dispatch)
+        *object = static_cast<IDispatch*>(this);
+    else if (iid == IID_IOleObject)
+        *object = static_cast<IOleObject*>(this);
+    else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceObject)
+        *object = static_cast<IOleInPlaceObject*>(this);
+    else if (iid == IID_IOleInPlaceActiveObject)
+        *object = static_cast<IOleInPlaceActiveObject*>(this);
+    else if (iid == IID_IOleControl)
+        *object = static_cast<IOleControl*>(this);
+    else if (iid == IID_IViewObject || iid == IID_IViewObject2)
+        *object = static_cast<IViewObject2*>(this);
+    else if (iid == IID_IPersist || iid == IID_IPersistStreamInit)
+        *object = static_cast<IPersistStreamInit*>(this);
+    else if (iid == IID_IPersistPropertyBag)
+        *object = static_cast<IPersistPropertyBag*>(this);
+    else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2)
+        *object = static_cast<IProvideClassInfo2*>(this);
+    else if (iid == IID_IConnectionPointContainer)
+        *object = static_cast<IConnectionPointContainer*>(this);
+    else if (iid == IID_ISpecifyPropertyPages)
+        *object = static_cast<ISpecifyPropertyPages*>(this);
+    if (!*object) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) OleControl::AddRef() { return ++references_; }
+
+STDMETHODIMP_(ULONG) OleControl::Release() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+// ---- IDispatch ----
+
+ComPtr<ITypeLib> OleControl::LoadTypeLibrary(LCID locale) const {
+    ComPtr<ITypeLib> library;
+    if (SUCCEEDED(LoadRegTypeLib(*info_.library, info_.library_major, info_.library_minor, locale, library.Out())))
+        return library;
+    // Not registered (a test program, or a module copied without setup):
+    // the library travels in the module's resources.
+    LoadTypeLibEx(W(ModulePath()), REGKIND_NONE, library.Out());
+    return library;
+}
+
+STDMETHODIMP OleControl::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    ComPtr<ITypeLib> library = LoadTypeLibrary(locale);
+    if (!library) return TYPE_E_CANTLOADLIBRARY;
+    return library->GetTypeInfoOfGuid(*info_.dispatch, info);
+}
+
+STDMETHODIMP OleControl::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    return info_.table->GetIDsOfNames(names, count, ids);
+}
+
+STDMETHODIMP OleControl::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                EXCEPINFO* exception, UINT* argument_error) {
+    // A call may release the last outside reference (a page dropping the
+    // control from an event handler): stay alive until the call is over.
+    ComPtr<IDispatch> keep_alive = ComPtr<IDispatch>::Share(this);
+    return info_.table->Invoke(this, id, flags, params, result, exception, argument_error);
+}
+
+// ---- IOleObject ----
+
+STDMETHODIMP OleControl::SetClientSite(IOleClientSite* site) {
+    if (!site && in_place_active_) InPlaceDeactivate();
+    site_ = ComPtr<IOleClientSite>::Share(site);
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::GetClientSite(IOleClientSite** site) {
+    if (!site) return E_POINTER;
+    *site = site_.Get();
+    if (*site) (*site)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
+
+STDMETHODIMP OleControl::Close(DWORD) {
+    InPlaceDeactivate();
+    if (advise_holder_) advise_holder_->SendOnClose();
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::SetMoniker(DWORD, IMoniker*) { return E_NOTIMPL; }
+STDMETHODIMP OleControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+    if (moniker) *moniker = nullptr;
+    return E_NOTIMPL;
+}
+STDMETHODIMP OleControl::InitFromData(IDataObject*, BOOL, DWORD) { return E_NOTIMPL; }
+STDMETHODIMP OleControl::GetClipboardData(DWORD, IDataObject** data) {
+    if (data) *data = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP OleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT) {
+    if (site && !site_) site_ = ComPtr<IOleClientSite>::Share(site);
+    switch (verb) {
+        case OLEIVERB_PRIMARY:
+        case OLEIVERB_SHOW:
+        case OLEIVERB_INPLACEACTIVATE:
+        case OLEIVERB_UIACTIVATE:
+            return InPlaceActivate(verb);
+        case OLEIVERB_HIDE:
+            if (window_) ShowWindow(window_, SW_HIDE);
+            return S_OK;
+        case OLEIVERB_PROPERTIES:
+            return ShowPropertyPages(parent);
+        default:
+            return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
+    }
+}
+
+STDMETHODIMP OleControl::EnumVerbs(IEnumOLEVERB** verbs) {
+    if (!verbs) return E_POINTER;
+    // The standard Properties verb opens the control's property page.
+    static wchar_t properties_name[] = L"&Properties...";
+    OLEVERB properties = {OLEIVERB_PROPERTIES, properties_name, 0, OLEVERBATTRIB_ONCONTAINERMENU};
+    OLEVERB copy;
+    CopyVerb(properties, &copy);
+    *verbs = new VerbEnumerator({copy});
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::Update() { return S_OK; }
+STDMETHODIMP OleControl::IsUpToDate() { return S_OK; }
+
+STDMETHODIMP OleControl::GetUserClassID(CLSID* clsid) { return GetClassID(clsid); }
+
+STDMETHODIMP OleControl::GetUserType(DWORD, LPOLESTR* type) {
+    if (!type) return E_POINTER;
+    const Text name = LoadResString(info_.type_name_id);
+    const size_t bytes = (name.size() + 1) * sizeof(wchar_t);
+    *type = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+    if (!*type) return E_OUTOFMEMORY;
+    memcpy(*type, W(name), bytes);
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::SetExtent(DWORD aspect, SIZEL* size) {
+    if (!size) return E_POINTER;
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    extent_ = *size;
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::GetExtent(DWORD aspect, SIZEL* size) {
+    if (!size) return E_POINTER;
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    *size = extent_;
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::Advise(IAdviseSink* sink, DWORD* connection) {
+    if (!advise_holder_ && FAILED(CreateOleAdviseHolder(advise_holder_.Out()))) return E_OUTOFMEMORY;
+    return advise_holder_->Advise(sink, connection);
+}
+
+STDMETHODIMP OleControl::Unadvise(DWORD connection) {
+    return advise_holder_ ? advise_holder_->Unadvise(connection) : OLE_E_NOCONNECTION;
+}
+
+STDMETHODIMP OleControl::EnumAdvise(IEnumSTATDATA** advise) {
+    if (!advise) return E_POINTER;
+    *advise = nullptr;
+    return advise_holder_ ? advise_holder_->EnumAdvise(advise) : S_OK;
+}
+
+STDMETHODIMP OleControl::GetMiscStatus(DWORD, DWORD* status) {
+    if (!status) return E_POINTER;
+    *status = info_.misc_status;
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::SetColorScheme(LOGPALETTE*) { return E_NOTIMPL; }
+
+// ---- in-place activation ----
+
+HRESULT OleControl::InPlaceActivate(LONG verb) {
+    if (!site_) return E_UNEXPECTED;
+    if (!in_place_active_) {
+        ComPtr<IOleInPlaceSite> in_place = site_.As<IOleInPlaceSite>(IID_IOleInPlaceSite);
+        if (!in_place) return E_NOINTERFACE;
+        if (in_place->CanInPlaceActivate() != S_OK) return E_FAIL;
+        in_place->OnInPlaceActivate();
+        in_place_site_ = in_place;
+        in_place_active_ = true;
+    }
+    HWND parent = nullptr;
+    in_place_site_->GetWindow(&parent);
+    RECT position = {}, clip = {};
+    OLEINPLACEFRAMEINFO frame_info = {};
+    frame_info.cb = sizeof(frame_info);
+    frame_.Reset();
+    document_.Reset();
+    in_place_site_->GetWindowContext(frame_.Out(), document_.Out(), &position, &clip, &frame_info);
+
+    if (!window_) {
+        const HRESULT created = CreateControlWindow(parent, position);
+        if (FAILED(created)) {
+            InPlaceDeactivate();
+            return created;
+        }
+    } else {
+        SetObjectRects(&position, &clip);
+    }
+    ShowWindow(window_, SW_SHOW);
+
+    if (verb == OLEIVERB_UIACTIVATE && !ui_active_) {
+        ui_active_ = true;
+        in_place_site_->OnUIActivate();
+        if (frame_) frame_->SetActiveObject(this, nullptr);
+        if (document_) document_->SetActiveObject(this, nullptr);
+    }
+    return S_OK;
+}
+
+HRESULT OleControl::CreateControlWindow(HWND parent, const RECT& position) {
+    RegisterWindowClass(&OleControl::WindowProcedure);
+    HWND created = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                   position.left, position.top, position.right - position.left,
+                                   position.bottom - position.top, parent, nullptr, ModuleInstance(), this);
+    return created ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP OleControl::GetWindow(HWND* window) {
+    if (!window) return E_POINTER;
+    *window = window_;
+    return window_ ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP OleControl::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+
+STDMETHODIMP OleControl::InPlaceDeactivate() {
+    if (!in_place_active_) return S_OK;
+    UIDeactivate();
+    in_place_active_ = false;
+    if (window_) DestroyWindow(window_);
+    frame_.Reset();
+    document_.Reset();
+    ComPtr<IOleInPlaceSite> in_place = std::move(in_place_site_);
+    if (in_place) in_place->OnInPlaceDeactivate();
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::UIDeactivate() {
+    if (!ui_active_) return S_OK;
+    ui_active_ = false;
+    if (frame_) frame_->SetActiveObject(nullptr, nullptr);
+    if (document_) document_->SetActiveObject(nullptr, nullptr);
+    if (in_place_site_) in_place_site_->OnUIDeactivate(FALSE);
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::SetObjectRects(LPCRECT position, LPCRECT) {
+    if (!position) return E_POINTER;
+    if (window_)
+        MoveWindow(window_, position->left, position->top, position->right - position->left,
+                   position->bottom - position->top, TRUE);
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::ReactivateAndUndo() { return E_NOTIMPL; }
+STDMETHODIMP OleControl::TranslateAccelerator(LPMSG) { return S_FALSE; }
+STDMETHODIMP OleControl::OnFrameWindowActivate(BOOL) { return S_OK; }
+STDMETHODIMP OleControl::OnDocWindowActivate(BOOL) { return S_OK; }
+STDMETHODIMP OleControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }
+STDMETHODIMP OleControl::EnableModeless(BOOL) { return S_OK; }
+
+// ---- IOleControl ----
+
+STDMETHODIMP OleControl::GetControlInfo(CONTROLINFO* info) {
+    if (!info) return E_POINTER;
+    info->cb = sizeof(*info);
+    info->hAccel = nullptr;
+    info->cAccel = 0;
+    info->dwFlags = 0;
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::OnMnemonic(MSG*) { return S_OK; }
+STDMETHODIMP OleControl::OnAmbientPropertyChange(DISPID) { return S_OK; }
+
+STDMETHODIMP OleControl::FreezeEvents(BOOL freeze) {
+    frozen_events_ += freeze ? 1 : -1;
+    if (frozen_events_ < 0) frozen_events_ = 0;
+    return S_OK;
+}
+
+// ---- IViewObject2: the control's window draws everything itself ----
+
+STDMETHODIMP OleControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds, LPCRECTL,
+                              BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!dc || !bounds) return E_INVALIDARG;
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colors) {
+    if (colors) *colors = nullptr;
+    return S_FALSE;
+}
+STDMETHODIMP OleControl::Freeze(DWORD, LONG, void*, DWORD*) { return E_NOTIMPL; }
+STDMETHODIMP OleControl::Unfreeze(DWORD) { return E_NOTIMPL; }
+
+STDMETHODIMP OleControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
+    view_aspects_ = aspects;
+    view_flags_ = flags;
+    view_sink_ = ComPtr<IAdviseSink>::Share(sink);
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
+    if (aspects) *aspects = view_aspects_;
+    if (flags) *flags = view_flags_;
+    if (sink) {
+        *sink = view_sink_.Get();
+        if (*sink) (*sink)->AddRef();
+    }
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) {
+    return GetExtent(aspect, size);
+}
+
+// ---- persistence: the version stamp and the extent, nothing of the control's own ----
+
+STDMETHODIMP OleControl::GetClassID(CLSID* clsid) {
+    if (!clsid) return E_POINTER;
+    *clsid = *info_.clsid;
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::IsDirty() { return modified_ ? S_OK : S_FALSE; }
+
+STDMETHODIMP OleControl::Load(LPSTREAM stream) {
+    if (!stream) return E_POINTER;
+    DWORD version = 0;
+    SIZEL extent = {};
+    if (FAILED(stream->Read(&version, sizeof(version), nullptr)) ||
+        FAILED(stream->Read(&extent, sizeof(extent), nullptr)))
+        return STG_E_READFAULT;
+    if (extent.cx > 0 && extent.cy > 0) extent_ = extent;
+    modified_ = false;
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::Save(LPSTREAM stream, BOOL clear_dirty) {
+    if (!stream) return E_POINTER;
+    const DWORD version = kPersistVersion;
+    if (FAILED(stream->Write(&version, sizeof(version), nullptr)) ||
+        FAILED(stream->Write(&extent_, sizeof(extent_), nullptr)))
+        return STG_E_WRITEFAULT;
+    if (clear_dirty) modified_ = false;
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::GetSizeMax(ULARGE_INTEGER* size) {
+    if (!size) return E_POINTER;
+    size->QuadPart = sizeof(DWORD) + sizeof(SIZEL);
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::InitNew() {
+    modified_ = false;
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::Load(IPropertyBag* bag, IErrorLog* log) {
+    if (!bag) return E_POINTER;
+    VARIANT value;
+    VariantInit(&value);
+    V_VT(&value) = VT_I4;
+    if (SUCCEEDED(bag->Read(L"_ExtentX", &value, log)) && V_I4(&value) > 0) extent_.cx = V_I4(&value);
+    V_VT(&value) = VT_I4;
+    if (SUCCEEDED(bag->Read(L"_ExtentY", &value, log)) && V_I4(&value) > 0) extent_.cy = V_I4(&value);
+    modified_ = false;
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::Save(IPropertyBag* bag, BOOL clear_dirty, BOOL) {
+    if (!bag) return E_POINTER;
+    VARIANT value;
+    V_VT(&value) = VT_I4;
+    V_I4(&value) = kPersistVersion;
+    bag->Write(L"_Version", &value);
+    V_I4(&value) = extent_.cx;
+    bag->Write(L"_ExtentX", &value);
+    V_I4(&value) = extent_.cy;
+    bag->Write(L"_ExtentY", &value);
+    if (clear_dirty) modified_ = false;
+    return S_OK;
+}
+
+// ---- class information, events and property pages ----
+
+STDMETHODIMP OleControl::GetClassInfo(ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    ComPtr<ITypeLib> library = LoadTypeLibrary(LOCALE_USER_DEFAULT);
+    if (!library) return TYPE_E_CANTLOADLIBRARY;
+    return library->GetTypeInfoOfGuid(*info_.clsid, info);
+}
+
+STDMETHODIMP OleControl::GetGUID(DWORD kind, GUID* guid) {
+    if (!guid) return E_POINTER;
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
+    *guid = *info_.events;
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
+    return EnumerateConnectionPoints({&events_}, points);
+}
+
+STDMETHODIMP OleControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
+    if (!point) return E_POINTER;
+    *point = nullptr;
+    if (iid != events_.Events()) return CONNECT_E_NOCONNECTION;
+    *point = &events_;
+    events_.AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP OleControl::GetPages(CAUUID* pages) {
+    if (!pages) return E_POINTER;
+    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID)));
+    if (!pages->pElems) {
+        pages->cElems = 0;
+        return E_OUTOFMEMORY;
+    }
+    pages->cElems = 1;
+    pages->pElems[0] = *info_.property_page;
+    return S_OK;
+}
+
+HRESULT OleControl::ShowPropertyPages(HWND parent) {
+    IUnknown* self = static_cast<IDispatch*>(this);
+    const Text caption = LoadResString(info_.type_name_id);
+    return OleCreatePropertyFrame(parent ? parent : window_, 0, 0, W(caption), 1, &self, 1,
+                                  const_cast<CLSID*>(info_.property_page), ThreadLanguage(), 0, nullptr);
+}
+
+void OleControl::FireEvent(DISPID id, std::initializer_list<Text> arguments) {
+    ComPtr<IDispatch> keep_alive = ComPtr<IDispatch>::Share(this);
+    events_.Fire(id, arguments);
+}
+
+void OleControl::InvalidateControl() {
+    if (window_) InvalidateRect(window_, nullptr, TRUE);
+}
+
+// ---- the control's window ----
+
+LRESULT OleControl::DefaultProcessing(UINT message, WPARAM wparam, LPARAM lparam) {
+    return DefWindowProcW(window_, message, wparam, lparam);
+}
+
+LRESULT OleControl::OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    return DefaultProcessing(message, wparam, lparam);
+}
+
+LRESULT CALLBACK OleControl::WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* created = reinterpret_cast<CREATESTRUCTW*>(lparam);
+        auto* control = static_cast<OleControl*>(created->lpCreateParams);
+        control->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+    }
+    auto* control = reinterpret_cast<OleControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!control) return DefWindowProcW(window, message, wparam, lparam);
+    const LRESULT result = control->OnWindowMessage(message, wparam, lparam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        control->window_ = nullptr;
+    }
+    return result;
+}
+
+}  // namespace corvela

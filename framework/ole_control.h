@@ -1,0 +1,179 @@
+// Base of a windowed ActiveX control: the OLE interfaces a container asks
+// of a control for in-place activation, drawing, persistence and class
+// information, dispatch through a DispatchTable, and one outgoing event
+// interface. The control's own behaviour lives in the derived class, which
+// receives its window's messages through OnWindowMessage.
+#pragma once
+
+#include <ocidl.h>
+#include <oleidl.h>
+#include <olectl.h>
+
+#include <atomic>
+#include <initializer_list>
+
+#include "common/text.h"
+#include "framework/com_ptr.h"
+#include "framework/connection_points.h"
+#include "framework/dispatch.h"
+#include "framework/module.h"
+
+namespace corvela {
+
+struct OleControlClass {
+    const CLSID* clsid;
+    const IID* dispatch;        // the default dispatch interface
+    const IID* events;          // the default source interface
+    const GUID* library;        // type library describing both
+    WORD library_major;
+    WORD library_minor;
+    const CLSID* property_page;
+    DWORD misc_status;
+    UINT type_name_id;          // string resource naming the class
+    const DispatchTable* table;
+};
+
+class OleControl : public IDispatch,
+                   public IOleObject,
+                   public IOleInPlaceObject,
+                   public IOleInPlaceActiveObject,
+                   public IOleControl,
+                   public IViewObject2,
+                   public IPersistStreamInit,
+                   public IPersistPropertyBag,
+                   public IProvideClassInfo2,
+                   public IConnectionPointContainer,
+                   public ISpecifyPropertyPages {
+public:
+    explicit OleControl(const OleControlClass& info);
+    virtual ~OleControl();
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IDispatch
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argument_error) override;
+
+    // IOleObject
+    STDMETHODIMP SetClientSite(IOleClientSite* site) override;
+    STDMETHODIMP GetClientSite(IOleClientSite** site) override;
+    STDMETHODIMP SetHostNames(LPCOLESTR application, LPCOLESTR document) override;
+    STDMETHODIMP Close(DWORD save_option) override;
+    STDMETHODIMP SetMoniker(DWORD which, IMoniker* moniker) override;
+    STDMETHODIMP GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
+    STDMETHODIMP InitFromData(IDataObject* data, BOOL creation, DWORD reserved) override;
+    STDMETHODIMP GetClipboardData(DWORD reserved, IDataObject** data) override;
+    STDMETHODIMP DoVerb(LONG verb, LPMSG message, IOleClientSite* site, LONG index, HWND parent,
+                        LPCRECT position) override;
+    STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override;
+    STDMETHODIMP Update() override;
+    STDMETHODIMP IsUpToDate() override;
+    STDMETHODIMP GetUserClassID(CLSID* clsid) override;
+    STDMETHODIMP GetUserType(DWORD form, LPOLESTR* type) override;
+    STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override;
+    STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override;
+    STDMETHODIMP Advise(IAdviseSink* sink, DWORD* connection) override;
+    STDMETHODIMP Unadvise(DWORD connection) override;
+    STDMETHODIMP EnumAdvise(IEnumSTATDATA** advise) override;
+    STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override;
+    STDMETHODIMP SetColorScheme(LOGPALETTE* palette) override;
+
+    // IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject
+    STDMETHODIMP GetWindow(HWND* window) override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL enter) override;
+    STDMETHODIMP InPlaceDeactivate() override;
+    STDMETHODIMP UIDeactivate() override;
+    STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    STDMETHODIMP ReactivateAndUndo() override;
+    STDMETHODIMP TranslateAccelerator(LPMSG message) override;
+    STDMETHODIMP OnFrameWindowActivate(BOOL activate) override;
+    STDMETHODIMP OnDocWindowActivate(BOOL activate) override;
+    STDMETHODIMP ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frame) override;
+    STDMETHODIMP EnableModeless(BOOL enable) override;
+
+    // IOleControl
+    STDMETHODIMP GetControlInfo(CONTROLINFO* info) override;
+    STDMETHODIMP OnMnemonic(MSG* message) override;
+    STDMETHODIMP OnAmbientPropertyChange(DISPID id) override;
+    STDMETHODIMP FreezeEvents(BOOL freeze) override;
+
+    // IViewObject2
+    STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspect_info, DVTARGETDEVICE* device, HDC target_dc,
+                      HDC dc, LPCRECTL bounds, LPCRECTL window_bounds,
+                      BOOL(STDMETHODCALLTYPE* cont)(ULONG_PTR), ULONG_PTR cont_argument) override;
+    STDMETHODIMP GetColorSet(DWORD aspect, LONG index, void* aspect_info, DVTARGETDEVICE* device,
+                             HDC target_dc, LOGPALETTE** colors) override;
+    STDMETHODIMP Freeze(DWORD aspect, LONG index, void* aspect_info, DWORD* freeze) override;
+    STDMETHODIMP Unfreeze(DWORD freeze) override;
+    STDMETHODIMP SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
+    STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
+    STDMETHODIMP GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, LPSIZEL size) override;
+
+    // IPersist, IPersistStreamInit, IPersistPropertyBag
+    STDMETHODIMP GetClassID(CLSID* clsid) override;
+    STDMETHODIMP IsDirty() override;
+    STDMETHODIMP Load(LPSTREAM stream) override;
+    STDMETHODIMP Save(LPSTREAM stream, BOOL clear_dirty) override;
+    STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
+    STDMETHODIMP InitNew() override;
+    STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* log) override;
+    STDMETHODIMP Save(IPropertyBag* bag, BOOL clear_dirty, BOOL save_all) override;
+
+    // IProvideClassInfo2
+    STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
+    STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
+
+    // IConnectionPointContainer
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override;
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+
+    // ISpecifyPropertyPages
+    STDMETHODIMP GetPages(CAUUID* pages) override;
+
+    HWND Window() const { return window_; }
+
+protected:
+    // The control window's messages. The default is the platform's default
+    // processing; WM_CREATE returning -1 makes the window creation fail.
+    virtual LRESULT OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT DefaultProcessing(UINT message, WPARAM wparam, LPARAM lparam);
+
+    // Delivers an event synchronously to every connected sink.
+    void FireEvent(DISPID id, std::initializer_list<Text> arguments = {});
+    void SetModified() { modified_ = true; }
+    void InvalidateControl();
+
+private:
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    HRESULT InPlaceActivate(LONG verb);
+    HRESULT CreateControlWindow(HWND parent, const RECT& position);
+    HRESULT ShowPropertyPages(HWND parent);
+    ComPtr<ITypeLib> LoadTypeLibrary(LCID locale) const;
+
+    const OleControlClass& info_;
+    ModuleUse module_use_;
+    std::atomic<ULONG> references_{1};
+    ComPtr<IOleClientSite> site_;
+    ComPtr<IOleInPlaceSite> in_place_site_;
+    ComPtr<IOleInPlaceFrame> frame_;
+    ComPtr<IOleInPlaceUIWindow> document_;
+    ComPtr<IOleAdviseHolder> advise_holder_;
+    ComPtr<IAdviseSink> view_sink_;
+    DWORD view_aspects_ = 0;
+    DWORD view_flags_ = 0;
+    EventConnectionPoint events_;
+    HWND window_ = nullptr;
+    bool in_place_active_ = false;
+    bool ui_active_ = false;
+    bool modified_ = false;
+    SIZEL extent_;  // HIMETRIC
+    int frozen_events_ = 0;
+};
+
+}  // namespace corvela
