@@ -1,0 +1,112 @@
+#include "transport/cache_folder.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace corvela {
+
+namespace {
+
+constexpr char16_t SEPARATOR = u'\\';
+constexpr uint32_t LARGEST_FOLDER_NUMBER = 0x7FFFFFFF;
+constexpr size_t TEMPORARY_EXTENSION_LENGTH = 3;  // "tmp"
+constexpr char16_t REPLACEMENT_UNIT = u'_';
+
+bool IsWhiteSpace(char16_t unit) { return unit == u' ' || (unit >= u'\t' && unit <= u'\r'); }
+
+std::optional<uint32_t> HexDigitValue(char16_t unit) {
+    if (unit >= u'0' && unit <= u'9') return unit - u'0';
+    if (unit >= u'a' && unit <= u'f') return unit - u'a' + 10;
+    if (unit >= u'A' && unit <= u'F') return unit - u'A' + 10;
+    return std::nullopt;
+}
+
+bool HasHexDigitAt(const Text& text, size_t at) {
+    return at < text.size() && HexDigitValue(text[at]).has_value();
+}
+
+bool HasHexPrefixAt(const Text& text, size_t at) {
+    return at + 1 < text.size() && text[at] == u'0' && (text[at + 1] == u'x' || text[at + 1] == u'X') &&
+           HasHexDigitAt(text, at + 2);
+}
+
+// Reads a folder number the way "%x" does; nothing when no digit is there or
+// the value is too large for a folder number.
+std::optional<int> ReadFolderNumber(const Text& text) {
+    size_t at = 0;
+    while (at < text.size() && IsWhiteSpace(text[at])) ++at;
+    if (HasHexPrefixAt(text, at)) at += 2;
+    if (!HasHexDigitAt(text, at)) return std::nullopt;
+    uint32_t value = 0;
+    for (; HasHexDigitAt(text, at); ++at) {
+        value = value * 16 + *HexDigitValue(text[at]);
+        if (value > LARGEST_FOLDER_NUMBER) return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
+Text NormalisedFolderText(const Text& page_text) {
+    Text text = ReplaceChar(page_text, u'/', SEPARATOR);
+    while (!text.empty() && text.back() == SEPARATOR) text.pop_back();
+    if (!text.empty()) text += SEPARATOR;
+    return text;
+}
+
+Text SpecialFolderPath(const Text& number_text, const SpecialFolderLookup& special_folder) {
+    const std::optional<int> number = ReadFolderNumber(number_text);
+    Text path;
+    if (!number || !special_folder(*number, &path)) return Text();
+    return path;
+}
+
+bool IsFileNameUnit(char16_t unit) {
+    static const Text not_in_names = u"\\/:*?\"<>|";
+    return unit >= 0x20 && not_in_names.find(unit) == Text::npos;
+}
+
+size_t LastSeparatorBefore(const Text& path, size_t length) {
+    return length == 0 ? Text::npos : path.rfind(SEPARATOR, length - 1);
+}
+
+}  // namespace
+
+Text ExpandCacheFolder(const Text& page_text, const SpecialFolderLookup& special_folder) {
+    Text rest = NormalisedFolderText(page_text);
+    Text result = TakeBefore(rest, u'[');
+    if (rest.empty()) return result;
+    const Text number_text = TakeBefore(rest, u']');
+    result += SpecialFolderPath(number_text, special_folder);
+    result += rest;
+    // Without "]" nothing of the normalised text follows the folder.
+    if (!result.empty() && result.back() != SEPARATOR) result += SEPARATOR;
+    return result;
+}
+
+Text TemporaryTargetFromUniqueName(const Text& unique_temp_path, const Text& extension) {
+    const size_t keep = unique_temp_path.size() -
+                        std::min(unique_temp_path.size(), TEMPORARY_EXTENSION_LENGTH);
+    Text target = unique_temp_path.substr(0, keep);
+    for (char16_t unit : extension) target += IsFileNameUnit(unit) ? unit : REPLACEMENT_UNIT;
+    return target;
+}
+
+bool CreateFolderPath(const Text& path, const CreateDirectoryFunction& create_directory) {
+    // Walks down to the first level that can be made, then back up. Kept
+    // iterative so a page's text with thousands of separators cannot
+    // exhaust the stack; the attempts are those of the plain recursion.
+    std::vector<size_t> pending_lengths;
+    size_t length = path.size();
+    while (!create_directory(path.substr(0, length))) {
+        const size_t separator = LastSeparatorBefore(path, length);
+        if (separator == Text::npos || separator == 0) return false;
+        pending_lengths.push_back(length);
+        length = separator;
+    }
+    for (auto it = pending_lengths.rbegin(); it != pending_lengths.rend(); ++it)
+        if (!create_directory(path.substr(0, *it))) return false;
+    return true;
+}
+
+}  // namespace corvela
