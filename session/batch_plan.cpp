@@ -1,0 +1,49 @@
+#include "session/batch_plan.h"
+
+#include "common/constants.h"
+
+namespace corvela {
+
+namespace {
+const Text NAME_PLACEHOLDER = u"%s";
+}
+
+Text CachePath(const Text& cache_folder, const Text& unique_id) { return cache_folder + unique_id; }
+
+bool ShouldAskAboutCachedCopy(const Text& cache_folder, const Text& unique_id,
+                              bool cached_file_exists) {
+    return !cache_folder.empty() && !unique_id.empty() && cached_file_exists;
+}
+
+Text TemporaryExtension(const Text& destination_name) {
+    Text after_first_dot = destination_name;
+    TakeBefore(after_first_dot, u'.');
+    return after_first_dot;
+}
+
+Text CachedCopyQuestion(const Text& question_template, const Text& destination_name) {
+    Text question = question_template;
+    const size_t at = question.find(NAME_PLACEHOLDER);
+    if (at != Text::npos) question.replace(at, NAME_PLACEHOLDER.size(), destination_name);
+    return question;
+}
+
+Text DownloadResult(bool moved, const Text& cache_path, const Text& target_path) {
+    return moved ? cache_path : target_path;
+}
+
+int32_t EndResult(bool still_running) {
+    return still_running ? BATCH_RESULT_FINISHED : BATCH_RESULT_CANCELLED;
+}
+
+CacheFilePlan PlanCacheFile(const Text& cache_folder, const CacheDownloadLists& lists, size_t index) {
+    CacheFilePlan plan;
+    plan.url = EntryOrEmpty(lists.urls, index);
+    plan.unique_id = EntryOrEmpty(lists.unique_ids, index);
+    plan.destination_name = EntryOrEmpty(lists.destination_names, index);
+    plan.cache_path = CachePath(cache_folder, plan.unique_id);
+    plan.extension = TemporaryExtension(plan.destination_name);
+    return plan;
+}
+
+}  // namespace corvela

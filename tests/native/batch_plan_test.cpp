@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "session/batch_plan.h"
+
+using corvela::Text;
+
+TEST(TemporaryExtension, IsEverythingAfterTheFirstDot) {
+    EXPECT_EQ(corvela::TemporaryExtension(u"report.pdf"), u"pdf");
+    EXPECT_EQ(corvela::TemporaryExtension(u"a.b.c"), u"b.c");
+    EXPECT_EQ(corvela::TemporaryExtension(u"README"), u"");
+    EXPECT_EQ(corvela::TemporaryExtension(u"name."), u"");
+    EXPECT_EQ(corvela::TemporaryExtension(u".profile"), u"profile");
+}
+
+TEST(CachedCopyQuestion, FillsOnlyTheFirstPlaceholderWithThePlainName) {
+    const Text english = u"Previous downloaded file '%s' is found.\nDo you want to open the old file?";
+    EXPECT_EQ(corvela::CachedCopyQuestion(english, u"a.pdf"),
+              u"Previous downloaded file 'a.pdf' is found.\nDo you want to open the old file?");
+    EXPECT_EQ(corvela::CachedCopyQuestion(u"이미 캐시에 '%s' 파일이 있습니다.", u"보고서.hwp"),
+              u"이미 캐시에 '보고서.hwp' 파일이 있습니다.");
+    // A page chooses the name: its "%" units are shown, never expanded.
+    EXPECT_EQ(corvela::CachedCopyQuestion(u"'%s' 100% %s", u"%s%n%d.txt"), u"'%s%n%d.txt' 100% %s");
+    EXPECT_EQ(corvela::CachedCopyQuestion(u"no placeholder", u"x"), u"no placeholder");
+}
+
+TEST(CachedCopy, AskedOnlyWithFolderIdAndExistingFile) {
+    EXPECT_TRUE(corvela::ShouldAskAboutCachedCopy(u"C:\\c\\", u"id1", true));
+    EXPECT_FALSE(corvela::ShouldAskAboutCachedCopy(u"C:\\c\\", u"id1", false));
+    // Without an id the cache path is the folder itself, which exists.
+    EXPECT_FALSE(corvela::ShouldAskAboutCachedCopy(u"C:\\c\\", u"", true));
+    EXPECT_FALSE(corvela::ShouldAskAboutCachedCopy(u"", u"id1", true));
+}
+
+TEST(PlanCacheFile, ListsOutOfStepReadAsEmptyEntries) {
+    corvela::CacheDownloadLists lists;
+    lists.urls = {u"http://h/a", u"http://h/b", u"http://h/c"};
+    lists.unique_ids = {u"id-a"};
+    lists.destination_names = {u"a.tar.gz", u"b.pdf"};
+
+    const corvela::CacheFilePlan first = corvela::PlanCacheFile(u"C:\\cache\\", lists, 0);
+    EXPECT_EQ(first.url, u"http://h/a");
+    EXPECT_EQ(first.cache_path, u"C:\\cache\\id-a");
+    EXPECT_EQ(first.extension, u"tar.gz");
+
+    const corvela::CacheFilePlan second = corvela::PlanCacheFile(u"C:\\cache\\", lists, 1);
+    EXPECT_EQ(second.unique_id, u"");
+    EXPECT_EQ(second.cache_path, u"C:\\cache\\");
+    EXPECT_EQ(second.destination_name, u"b.pdf");
+
+    const corvela::CacheFilePlan third = corvela::PlanCacheFile(u"C:\\cache\\", lists, 2);
+    EXPECT_EQ(third.url, u"http://h/c");
+    EXPECT_EQ(third.destination_name, u"");
+    EXPECT_EQ(third.extension, u"");
+
+    const corvela::CacheFilePlan beyond = corvela::PlanCacheFile(u"", lists, 7);
+    EXPECT_EQ(beyond.url, u"");
+    EXPECT_EQ(beyond.cache_path, u"");
+}
