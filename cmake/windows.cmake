@@ -50,7 +50,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(corvela_win_tests ${WIN_TEST_SOURCES} ${RC_FILE})
-target_link_libraries(corvela_win_tests PRIVATE corvela_win gtest atl)
+target_link_libraries(corvela_win_tests PRIVATE corvela_win gtest)
 target_link_options(corvela_win_tests PRIVATE ${STATIC_RUNTIME})
 
 # Small programs the tests and benchmarks start (one source file each).

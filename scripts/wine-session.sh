@@ -41,6 +41,9 @@ wine_session_start() {
     # No Mono or Gecko downloads: nothing here needs them and the network is closed.
     export WINEDLLOVERRIDES="mscoree,mshtml="
     timeout 120 wineboot -i > "$SESSION_DIR/wineboot.log" 2>&1
+    # No window manager runs on the virtual display: windows that Wine leaves
+    # unmanaged appear and go at once instead of waiting for one.
+    timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null 2>&1
     timeout 60 wineserver -w
 }
 

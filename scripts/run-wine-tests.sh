@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Runs the Windows test suite and the script tests under Wine, against the
+# x64 build, in a private prefix and display with the loopback servers.
+# Extra arguments go to the test program (e.g. --gtest_filter=Upload*).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${CORVELA_WIN_BUILD:-$root/build/win64}
+source "$root/scripts/wine-session.sh"
+
+wine_session_start
+start_server upload_server
+start_server download_server
+export CORVELA_SCRATCH="$(windows_path "$SESSION_DIR")\\scratch"
+mkdir -p "$SESSION_DIR/scratch"
+export CORVELA_OCX="$(windows_path "$build/CORVELA.OCX")"
+export CORVELA_BUILD_DIR="$(windows_path "$build")"
+export WINEDLLPATH="$build"
+
+failed=0
+echo "== register with regsvr32"
+run_wine 60 regsvr32 /s "$CORVELA_OCX" || { echo "regsvr32 failed"; failed=1; }
+
+echo "== script tests (cscript)"
+for script in "$root"/tests/scripts/*.js; do
+    name=$(basename "$script")
+    if output=$(run_wine 120 cscript //nologo "$(windows_path "$script")" 2>&1); then
+        echo "PASS $name"
+    else
+        echo "FAIL $name"; echo "$output" | sed 's/^/    /'; failed=1
+    fi
+done
+
+echo "== Windows test suite"
+run_wine "${CORVELA_TEST_TIMEOUT:-900}" "$build/corvela_win_tests.exe" "$@" || failed=1
+
+exit $failed

@@ -1,0 +1,281 @@
+// The control hosted in a container: window creation, layout, events, the
+// scripting interface's refusals and the simple properties.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "common/language.h"
+#include "control/corvela_ctrl.h"
+#include "control/last_created_control.h"
+#include "framework/module.h"
+#include "corvela_h.h"
+#include "support.h"
+
+namespace {
+
+using test::Var;
+
+struct ListFacts {
+    bool list_exists = false;
+    LONG_PTR style = 0;
+    int id = 0;
+    DWORD extended_style = 0;
+    UINT callback_mask = 0;
+    int columns = 0;
+    int image_count = 0;
+    std::vector<int> widths;
+    std::vector<std::wstring> headers;
+};
+
+ListFacts ReadList(HWND control_window) {
+    ListFacts facts;
+    HWND list = GetDlgItem(control_window, 1);
+    facts.list_exists = list != nullptr && GetParent(list) == control_window;
+    if (!facts.list_exists) return facts;
+    facts.style = GetWindowLongPtrW(list, GWL_STYLE);
+    facts.id = GetDlgCtrlID(list);
+    facts.extended_style = ListView_GetExtendedListViewStyle(list);
+    facts.callback_mask = ListView_GetCallbackMask(list);
+    HWND header = ListView_GetHeader(list);
+    facts.columns = Header_GetItemCount(header);
+    for (int column = 0; column < facts.columns; ++column) {
+        facts.widths.push_back(ListView_GetColumnWidth(list, column));
+        wchar_t text[64] = {};
+        LVCOLUMNW info = {};
+        info.mask = LVCF_TEXT;
+        info.pszText = text;
+        info.cchTextMax = 64;
+        ListView_GetColumn(list, column, &info);
+        facts.headers.push_back(text);
+    }
+    HIMAGELIST images = ListView_GetImageList(list, LVSIL_SMALL);
+    facts.image_count = images ? ImageList_GetImageCount(images) : -1;
+    return facts;
+}
+
+struct HostedControl : testing::Test {
+    void TearDown() override {
+        if (recorder) {
+            recorder->Disconnect();
+            recorder->Release();
+        }
+    }
+    // Hosts this program's copy of the control (so that module-wide state
+    // such as the last created control can be reached from the test) with a
+    // recorder connected before its window exists.
+    void Host(int width, int height) {
+        recorder = new test::EventRecorder(DIID__DCorvelaEvents);
+        IUnknown* object = nullptr;
+        ASSERT_EQ(corvela::CCorvelaCtrl::Create(IID_IUnknown, reinterpret_cast<void**>(&object)), S_OK);
+        const HRESULT hosted = container.HostObject(object, width, height, [&](IUnknown* control) {
+            ASSERT_TRUE(recorder->Connect(control));
+            recorder->on_event = [&](const test::Event& event) {
+                if (event.id == 1) at_init = ReadList(container.ControlWindow());
+            };
+        });
+        object->Release();
+        ASSERT_EQ(hosted, S_OK);
+    }
+
+    test::TestContainer container;
+    test::EventRecorder* recorder = nullptr;
+    ListFacts at_init;
+};
+
+TEST_F(HostedControl, CreatesTheListWithItsColumnsAndIconsBeforeInitComplete) {
+    Host(460, 200);
+    ASSERT_EQ(recorder->Count(1), 1u);
+    ASSERT_TRUE(at_init.list_exists);
+    EXPECT_EQ(at_init.style & 0xFFFFFFFF, 0x50004001);
+    EXPECT_EQ(at_init.id, 1);
+    EXPECT_EQ(at_init.extended_style, 0x24u);
+    EXPECT_EQ(at_init.callback_mask, 1u);
+    EXPECT_EQ(at_init.image_count, 16);
+    const std::vector<std::wstring> headers = {L"첨부파일", L"filepath",   L"fileinfo1",     L"fileinfo2",
+                                               L"filesize",   L"filesizeUI", L"BigfilesizeUI", L"UserName",
+                                               L"BigFilePathInfo", L"DRM"};
+    EXPECT_EQ(at_init.headers, headers);
+    EXPECT_EQ(at_init.widths, (std::vector<int>{300, 0, 0, 0, 0, 75, 65, 0, 0, 0}));
+
+    // The list covers the whole control.
+    RECT control = {}, list = {};
+    GetClientRect(container.ControlWindow(), &control);
+    GetWindowRect(GetDlgItem(container.ControlWindow(), 1), &list);
+    EXPECT_EQ(list.right - list.left, control.right);
+    EXPECT_EQ(list.bottom - list.top, control.bottom);
+    EXPECT_EQ(recorder->Count(1), 1u) << "InitComplete fires once per window";
+}
+
+TEST_F(HostedControl, NameColumnFollowsTheControlWidth) {
+    Host(460, 200);
+    container.Resize(700, 150);
+    ListFacts facts = ReadList(container.ControlWindow());
+    EXPECT_EQ(facts.widths[0], 540);
+    EXPECT_EQ(facts.widths[5], 75);
+    EXPECT_EQ(facts.widths[6], 65);
+    RECT list = {};
+    GetClientRect(GetDlgItem(container.ControlWindow(), 1), &list);
+    EXPECT_EQ(list.right, 700);
+}
+
+// The widths the control asks of the list view, seen at the list view.
+std::vector<LPARAM> g_name_column_widths;
+WNDPROC g_list_procedure = nullptr;
+LRESULT CALLBACK RecordColumnWidths(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == LVM_SETCOLUMNWIDTH && wparam == 0) g_name_column_widths.push_back(lparam);
+    return CallWindowProcW(g_list_procedure, window, message, wparam, lparam);
+}
+
+TEST_F(HostedControl, NameColumnWidthIsTakenModulo65536WhenNarrowerThanTheMargin) {
+    Host(460, 200);
+    HWND list = GetDlgItem(container.ControlWindow(), 1);
+    g_name_column_widths.clear();
+    g_list_procedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordColumnWidths)));
+    container.Resize(100, 150);
+    SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_list_procedure));
+    // (100 - 160) modulo 65536
+    ASSERT_FALSE(g_name_column_widths.empty());
+    EXPECT_EQ(g_name_column_widths.back(), 65476);
+}
+
+TEST_F(HostedControl, EventsReachEveryConnectedSinkBeforeTheCallReturns) {
+    Host(460, 200);
+    auto* second = new test::EventRecorder(DIID__DCorvelaEvents);
+    ASSERT_TRUE(second->Connect(container.Control()));
+    corvela::FireCancelTransferOnLastCreated();
+    EXPECT_EQ(recorder->Count(2), 1u);
+    EXPECT_EQ(second->Count(2), 1u);
+    second->Disconnect();
+    second->Release();
+}
+
+TEST(Dispatch, RefusesWrongPropertyAccessWithScriptingErrors) {
+    IDispatch* control = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_Corvela, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               reinterpret_cast<void**>(&control)),
+              S_OK);
+    for (const wchar_t* write_only : {L"HideProgressDlg", L"SetBigLang", L"NTLM", L"UseDbCl"}) {
+        test::CallResult read = test::Invoke(control, write_only, DISPATCH_PROPERTYGET, {});
+        EXPECT_EQ(read.hr, DISP_E_EXCEPTION) << write_only;
+        EXPECT_EQ(static_cast<uint32_t>(read.scode), 0x800A018Au) << write_only;
+    }
+    for (const wchar_t* read_only : {L"DelfileList", L"isBigfileYN", L"isBigfileSizeAll", L"FileListAll",
+                                     L"IsDocfileAll", L"GetfilePath", L"GetFileSize", L"GetReturnSize"}) {
+        test::CallResult write = test::Invoke(control, read_only, DISPATCH_PROPERTYPUT, {Var(L"x")});
+        EXPECT_EQ(write.hr, DISP_E_EXCEPTION) << read_only;
+        EXPECT_EQ(static_cast<uint32_t>(write.scode), 0x800A017Fu) << read_only;
+    }
+    control->Release();
+}
+
+TEST(Dispatch, FindsMembersByNameInAnyCaseAndParametersByTheirPublishedNames) {
+    IDispatch* control = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_Corvela, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               reinterpret_cast<void**>(&control)),
+              S_OK);
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"startupload3"), const_cast<LPOLESTR>(L"sSID"),
+                        const_cast<LPOLESTR>(L"sPage")};
+    DISPID ids[3] = {};
+    EXPECT_EQ(control->GetIDsOfNames(IID_NULL, names, 3, LOCALE_USER_DEFAULT, ids), S_OK);
+    EXPECT_EQ(ids[0], 23);
+    EXPECT_EQ(ids[1], 5);
+    EXPECT_EQ(ids[2], 0);
+    for (const wchar_t* unlisted : {L"InsertFileInfo", L"AddFilename"}) {
+        LPOLESTR name[] = {const_cast<LPOLESTR>(unlisted)};
+        DISPID id = 0;
+        EXPECT_EQ(control->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+        EXPECT_EQ(id, lstrcmpW(unlisted, L"InsertFileInfo") == 0 ? 28 : 29);
+    }
+    LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"NoSuchMember")};
+    DISPID id = 0;
+    EXPECT_EQ(control->GetIDsOfNames(IID_NULL, unknown, 1, LOCALE_USER_DEFAULT, &id), DISP_E_UNKNOWNNAME);
+
+    // Named arguments in any order reach their parameters.
+    Var folder(L"ignored"), title(L"ignored");
+    VARIANT arguments[2] = {*title.get(), *folder.get()};
+    DISPID named[2] = {1, 0};  // sTitle, sCacheFolder
+    DISPPARAMS params = {arguments, named, 2, 2};
+    Var result;
+    EXPECT_EQ(control->Invoke(21, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(), nullptr,
+                              nullptr),
+              S_OK);
+    EXPECT_EQ(result.Int(), 0);
+
+    // A missing or extra argument is reported, not guessed.
+    EXPECT_EQ(test::Invoke(control, L"StartDownload", DISPATCH_METHOD, {}).hr, DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(test::Invoke(control, L"StartDownload", DISPATCH_METHOD, {Var(L"a"), Var(L"b")}).hr,
+              DISP_E_BADPARAMCOUNT);
+    control->Release();
+}
+
+TEST(Dispatch, SimplePropertiesStartFromTheirDefaultsAndKeepWhatIsWritten) {
+    IDispatch* control = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_Corvela, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               reinterpret_cast<void**>(&control)),
+              S_OK);
+    EXPECT_EQ(test::Get(control, L"nType").Int(), 0);
+    EXPECT_EQ(test::Get(control, L"tipString").Text(), L"");
+    EXPECT_EQ(test::Put(control, L"nType", Var(42)), S_OK);
+    EXPECT_EQ(test::Put(control, L"tipString", Var(L"Drop here")), S_OK);
+    EXPECT_EQ(test::Get(control, L"nType").Int(), 42);
+    EXPECT_EQ(test::Get(control, L"tipString").Text(), L"Drop here");
+    // Text arrives converted: a number written to nType as text.
+    EXPECT_EQ(test::Put(control, L"nType", Var(L"17")), S_OK);
+    EXPECT_EQ(test::Get(control, L"nType").Int(), 17);
+    EXPECT_EQ(test::Invoke(control, L"nType", DISPATCH_PROPERTYPUT, {Var(L"seventeen")}).hr, DISP_E_TYPEMISMATCH);
+
+    EXPECT_EQ(test::Call(control, L"StartDownload", {Var(L"C:\\cache")}).Int(), 0);
+    EXPECT_EQ(test::Call(control, L"StartDownload2", {Var(L"C:\\cache"), Var(L"title")}).Int(), 0);
+    EXPECT_EQ(test::Invoke(control, L"AddDownloadUrl", DISPATCH_METHOD, {Var(L"u"), Var(L"n"), Var(5)}).hr, S_OK);
+    control->Release();
+}
+
+// The hint text is what the empty list paints; it is read here through the
+// owner interface the list window uses.
+TEST(Properties, HintFollowsTipStringAndIsReloadedInTheSelectedLanguage) {
+    IDispatch* dispatch = nullptr;
+    ASSERT_EQ(corvela::CCorvelaCtrl::Create(IID_IDispatch, reinterpret_cast<void**>(&dispatch)), S_OK);
+    auto* control = static_cast<corvela::CCorvelaCtrl*>(dispatch);
+
+    test::Put(dispatch, L"SetBigLang", Var(2));
+    EXPECT_EQ(corvela::ThreadLanguage(), 1033);
+    EXPECT_EQ(control->HintText(), u"Drag and drop files.");
+    EXPECT_EQ(control->RefusalText(), u"Not allowed extension");
+
+    test::Put(dispatch, L"tipString", Var(L"Put your files here"));
+    EXPECT_EQ(control->HintText(), u"Put your files here");
+
+    test::Put(dispatch, L"SetBigLang", Var(1));
+    EXPECT_EQ(corvela::ThreadLanguage(), 1042);
+    EXPECT_EQ(control->HintText(), u"첨부하실 파일을 마우스로 끌어서 넣어주세요");
+    EXPECT_EQ(control->RefusalText(), u"업로드 제한 확장자입니다.");
+    EXPECT_EQ(test::Get(dispatch, L"tipString").Text(), L"Put your files here");
+
+    test::Put(dispatch, L"SetBigLang", Var(2));
+    EXPECT_EQ(corvela::ThreadLanguage(), 1033);
+    EXPECT_EQ(control->HintText(), u"Drag and drop files.");
+    dispatch->Release();
+}
+
+TEST(LastCreatedControl, NeverNamesAControlThatIsGone) {
+    auto* recorder = new test::EventRecorder(DIID__DCorvelaEvents);
+    const long objects_before = corvela::ModuleUseCount();
+    {
+        IUnknown* object = nullptr;
+        ASSERT_EQ(corvela::CCorvelaCtrl::Create(IID_IUnknown, reinterpret_cast<void**>(&object)), S_OK);
+        test::TestContainer container;
+        ASSERT_EQ(container.HostObject(object, 200, 100, [&](IUnknown* c) { recorder->Connect(c, false); }), S_OK);
+        object->Release();
+        corvela::FireCancelTransferOnLastCreated();
+        EXPECT_EQ(recorder->Count(2), 1u);
+        container.Close();
+    }
+    ASSERT_EQ(corvela::ModuleUseCount(), objects_before) << "the control is gone";
+    corvela::FireCancelTransferOnLastCreated();
+    EXPECT_EQ(recorder->Count(2), 1u);
+    recorder->Release();
+}
+
+}  // namespace

@@ -1,0 +1,193 @@
+// Shared tools of the Windows test suite: the loopback servers, dispatch
+// calls, an event recorder, message pumping, a watcher that answers message
+// boxes, and a small OLE container.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <oleauto.h>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace test {
+
+// ---- environment and files ----
+
+std::wstring Env(const wchar_t* name);
+// The OCX under test (CORVELA_OCX) and the folder the tests may write in.
+std::wstring OcxPath();
+std::wstring ScratchDir();
+std::wstring NewScratchFolder(const std::wstring& name);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadFileBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+std::wstring Utf16(const std::string& utf8);
+std::string Utf8(const std::wstring& text);
+
+// ---- the loopback servers ----
+
+int UploadPort();
+int DownloadPort();
+std::wstring UploadUrl(const std::wstring& path);    // http://127.0.0.1:<port><path>
+std::wstring DownloadUrl(const std::wstring& path);
+std::string HttpGet(const std::wstring& url, DWORD* status = nullptr);
+
+class Json {
+public:
+    enum class Kind { Null, Bool, Number, String, Array, Object };
+    Kind kind = Kind::Null;
+    bool boolean = false;
+    double number = 0;
+    std::string text;
+    std::vector<Json> items;
+    std::map<std::string, Json> fields;
+
+    const Json& operator[](const std::string& key) const;
+    const Json& operator[](size_t index) const { return items.at(index); }
+    size_t size() const { return kind == Kind::Array ? items.size() : fields.size(); }
+    long long Int() const { return static_cast<long long>(number); }
+};
+Json ParseJson(const std::string& text);
+
+// Requests recorded by a server (control endpoints excluded).
+Json ServerLog(int port);
+void ResetServer(int port);
+
+// ---- variants and dispatch ----
+
+class Var {
+public:
+    Var() { VariantInit(&value_); }
+    Var(const wchar_t* text);
+    Var(const std::wstring& text) : Var(text.c_str()) {}
+    Var(int value);
+    Var(bool value);
+    Var(const Var& other);
+    Var& operator=(const Var& other);
+    ~Var() { VariantClear(&value_); }
+
+    VARIANT* get() { return &value_; }
+    const VARIANT* get() const { return &value_; }
+    VARTYPE type() const { return V_VT(&value_); }
+    std::wstring Text() const;
+    int Int() const;
+
+private:
+    mutable VARIANT value_;  // the platform's copy and conversion functions take no const
+};
+
+struct CallResult {
+    HRESULT hr = E_FAIL;
+    Var value;
+    SCODE scode = 0;  // the scripting error carried by DISP_E_EXCEPTION
+    std::wstring description;
+};
+
+// Late-bound calls by name, as a script engine makes them.
+CallResult Invoke(IDispatch* object, const wchar_t* name, WORD flags, const std::vector<Var>& arguments);
+Var Call(IDispatch* object, const wchar_t* name, const std::vector<Var>& arguments = {});
+Var Get(IDispatch* object, const wchar_t* name, const std::vector<Var>& arguments = {});
+HRESULT Put(IDispatch* object, const wchar_t* name, const Var& value);
+
+// ---- messages ----
+
+void PumpFor(DWORD milliseconds);
+bool PumpUntil(const std::function<bool()>& done, DWORD timeout_milliseconds);
+
+// Answers message boxes of this process while it lives: each box is
+// recorded and answered with the button that the first matching rule names
+// (IDOK when none matches).
+class MessageBoxWatcher {
+public:
+    struct Seen {
+        std::wstring caption;
+        std::wstring text;
+        UINT answer;
+        DWORD thread;
+    };
+
+    MessageBoxWatcher();
+    ~MessageBoxWatcher();
+    void Answer(const std::wstring& text_part, UINT button);
+    std::vector<Seen> seen();
+
+private:
+    void Run();
+    std::mutex mutex_;
+    std::vector<std::pair<std::wstring, UINT>> rules_;
+    std::vector<Seen> seen_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// ---- events ----
+
+struct Event {
+    DISPID id;
+    std::vector<std::wstring> arguments;
+};
+
+// A sink for a control's outgoing interface that records every call.
+class EventRecorder : public IDispatch {
+public:
+    explicit EventRecorder(REFIID events);
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override;
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
+
+    // With `hold_control` false the recorder lets go of the connection
+    // point at once, so it does not keep the control alive (it can then not
+    // disconnect itself; the control releases it when it goes away).
+    bool Connect(IUnknown* control, bool hold_control = true);
+    void Disconnect();
+    std::vector<Event> events() const { return events_; }
+    size_t Count(DISPID id) const;
+    // Called inside each event, before it returns to the control.
+    std::function<void(const Event&)> on_event;
+
+private:
+    IID events_iid_;
+    std::atomic<ULONG> references_{1};
+    std::vector<Event> events_;
+    IConnectionPoint* point_ = nullptr;
+    DWORD cookie_ = 0;
+};
+
+// ---- a small OLE container hosting one control in its own window ----
+
+class TestContainer {
+public:
+    TestContainer();
+    ~TestContainer();
+    // Creates the control, lets `before_activation` see it (to connect a sink)
+    // and activates it in place over the host's client area.
+    HRESULT Host(REFCLSID clsid, int width, int height,
+                 const std::function<void(IUnknown*)>& before_activation = nullptr);
+    // The same with an object created by the caller (the container takes a
+    // reference of its own).
+    HRESULT HostObject(IUnknown* object, int width, int height,
+                       const std::function<void(IUnknown*)>& before_activation = nullptr);
+    void Resize(int width, int height);
+    void Close();
+    IDispatch* Control() const;
+    HWND HostWindow() const { return host_; }
+    HWND ControlWindow() const;
+
+private:
+    class Site;
+    HWND host_ = nullptr;
+    Site* site_ = nullptr;
+};
+
+}  // namespace test
