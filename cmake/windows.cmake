@@ -53,12 +53,12 @@ add_executable(corvela_win_tests ${WIN_TEST_SOURCES} ${RC_FILE})
 target_link_libraries(corvela_win_tests PRIVATE corvela_win gtest)
 target_link_options(corvela_win_tests PRIVATE ${STATIC_RUNTIME})
 
-# Small programs the tests and benchmarks start (one source file each).
+# Small programs the tests and benchmarks start (one source file each; they
+# may use the module's code, and carry its resources).
 file(GLOB WIN_PROGRAM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/programs/*.cpp)
 foreach(source ${WIN_PROGRAM_SOURCES})
   get_filename_component(name ${source} NAME_WE)
-  add_executable(${name} ${source})
-  target_compile_definitions(${name} PRIVATE ${WIN_DEFINES})
-  target_link_libraries(${name} PRIVATE ${WIN_LIBS})
+  add_executable(${name} ${source} ${RC_FILE})
+  target_link_libraries(${name} PRIVATE corvela_win)
   target_link_options(${name} PRIVATE ${STATIC_RUNTIME} -municode)
 endforeach()
