@@ -30,6 +30,10 @@ the behaviour, so a test chooses it with the page URL:
   /drop/<bytes>/...       read <bytes> body bytes, then close the connection
                           without answering.
   /status/<code>/...      answer status <code> with body "STATUS <code>".
+  /early/<code>/...       answer status <code> (401 with
+                          `WWW-Authenticate: NTLM`) right after the headers,
+                          without reading the body, as a server demanding
+                          authentication does.
 
 A body that ends before its announced length gets no answer (the client is
 gone); its log entry keeps "complete": false.
@@ -101,6 +105,12 @@ class UploadHandler(LoopbackHandler):
             code = number(argument, 500)
             self.reply(code, b"STATUS %d" % code)
 
+    def answer_early(self, entry, argument, params):
+        code = number(argument, 401)
+        headers = [("WWW-Authenticate", "NTLM")] if code == 401 else []
+        self.reply(code, b"STATUS %d" % code, headers=headers)
+        self.close_connection = True
+
 
 BEHAVIOURS = {
     "ok": UploadHandler.answer_ok,
@@ -113,6 +123,7 @@ BEHAVIOURS = {
     "slowbody": UploadHandler.answer_slow_body,
     "drop": UploadHandler.answer_drop,
     "status": UploadHandler.answer_status,
+    "early": UploadHandler.answer_early,
 }
 
 if __name__ == "__main__":
