@@ -1,0 +1,210 @@
+#include "transport/download_file.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <optional>
+
+#include "framework/handles.h"
+#include "framework/resources.h"
+#include "framework/wide.h"
+#include "session/progress_channel.h"
+#include "transport/cache_folder.h"
+#include "transport/download_progress.h"
+#include "transport/download_status.h"
+#include "transport/url_encode.h"
+
+namespace corvela {
+
+namespace {
+
+constexpr wchar_t TEMPORARY_PREFIX[] = L"Kel";
+constexpr DWORD BLOCK_BYTES = 4096;
+constexpr DWORD HEADER_TEXT_BYTES = 80;
+// Always from the server, never from the cache; the bytes as they are.
+constexpr DWORD OPEN_URL_FLAGS = INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY;
+
+// The length of the body as the library announces it.
+struct BodyLength {
+    bool known = false;
+    uint64_t bytes = 0;
+};
+
+// Where one fetch reports its steps.
+struct Progress {
+    DownloadCallback callback;
+    void* context;
+    const Text& target;
+
+    bool Tell(uint64_t done, uint32_t total, int phase) const {
+        // The records carry 32-bit counts; a larger file wraps, as the dialog expects.
+        return callback == nullptr || callback(context, static_cast<uint32_t>(done), total, phase, target) != 0;
+    }
+};
+
+// A failure before the body starts. A file error is told to the user;
+// WinInet's own errors (no server, unknown host, bad scheme) are not.
+int FailBeforeBody(DWORD error) {
+    if (const std::optional<FileErrorCause> cause = FileErrorCauseForPlatformError(error))
+        ModuleMessageBox(nullptr, FileErrorText(*cause), MB_OK);
+    return 0;
+}
+
+// A header of the reply as text; the library stops at the buffer's end.
+bool QueryHeaderText(HINTERNET request, DWORD header, Text* text) {
+    wchar_t buffer[HEADER_TEXT_BYTES / sizeof(wchar_t)] = {};
+    DWORD size = sizeof(buffer);
+    if (!HttpQueryInfoW(request, header, buffer, &size, nullptr)) return false;
+    *text = FromW(buffer, std::min<size_t>(size / sizeof(wchar_t), std::size(buffer)));
+    return true;
+}
+
+std::optional<uint64_t> DecimalValue(const Text& text) {
+    if (text.empty()) return std::nullopt;
+    uint64_t value = 0;
+    for (char16_t unit : text) {
+        if (unit < u'0' || unit > u'9') return std::nullopt;
+        const uint64_t digit = unit - u'0';
+        if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+// WinInet builds that cannot move the read position (Wine's among them)
+// still hold the length that the server announced.
+BodyLength LengthFromHeader(HINTERNET request) {
+    Text text;
+    if (!QueryHeaderText(request, HTTP_QUERY_CONTENT_LENGTH, &text)) return {};
+    const std::optional<uint64_t> bytes = DecimalValue(text);
+    return bytes ? BodyLength{true, *bytes} : BodyLength{};
+}
+
+// The end of the body is its length. False when the read position could not
+// come back to the start: the body could then no longer be saved whole.
+bool MeasureLength(HINTERNET request, BodyLength* length) {
+    const DWORD end = InternetSetFilePointer(request, 0, nullptr, FILE_END, 0);
+    if (end == INVALID_SET_FILE_POINTER) {
+        *length = LengthFromHeader(request);
+        return true;
+    }
+    if (InternetSetFilePointer(request, 0, nullptr, FILE_BEGIN, 0) != 0) return false;
+    *length = {true, end};
+    return true;
+}
+
+uint32_t ExpectedTotalNow(HINTERNET request, const BodyLength& length, uint64_t written) {
+    DWORD ready = 0;
+    if (!length.known && !InternetQueryDataAvailable(request, &ready, 0, 0)) ready = 0;
+    return ExpectedTotal(length.known, static_cast<uint32_t>(length.bytes), ready, static_cast<uint32_t>(written));
+}
+
+// Copies the body block by block. False when a read or a write failed or the
+// dialog said stop; `written` counts what reached the file.
+bool CopyBlocks(HINTERNET request, HANDLE file, const BodyLength& length, const Progress& progress,
+                uint64_t* written) {
+    char block[BLOCK_BYTES];
+    for (;;) {
+        DWORD read = 0;
+        if (!InternetReadFile(request, block, BLOCK_BYTES, &read)) return false;
+        if (read == 0) return true;
+        DWORD stored = 0;
+        if (!WriteFile(file, block, read, &stored, nullptr) || stored != read) return false;
+        *written += read;
+        if (!progress.Tell(*written, ExpectedTotalNow(request, length, *written), DOWNLOAD_PHASE_PROGRESS))
+            return false;
+    }
+}
+
+bool SaveBody(HINTERNET request, HANDLE file, const Progress& progress) {
+    BodyLength length;
+    if (!MeasureLength(request, &length)) return false;
+    if (!progress.Tell(0, ExpectedTotalNow(request, length, 0), DOWNLOAD_PHASE_START)) return false;
+    uint64_t written = 0;
+    if (!CopyBlocks(request, file, length, progress, &written)) return false;
+    // A connection that broke early ends the body without an error.
+    if (!BodyComplete(length.known, length.bytes, written)) return false;
+    return progress.Tell(written, static_cast<uint32_t>(written), DOWNLOAD_PHASE_END);
+}
+
+// The dialog a download reports to, and the count of its last record: one
+// per download, so downloads on different threads never mix their counts.
+struct DownloadReport {
+    ProgressChannel* channel;
+    DownloadProgressCounter counter;
+};
+
+int DownloadProgress(void* context, uint32_t done, uint32_t total, int phase, const Text& target) {
+    auto* report = static_cast<DownloadReport*>(context);
+    auto record = std::make_unique<ProgressRecord>(report->counter.Make(done, total, phase, target));
+    // The dialog answers 1024 to go on and 0 to stop; an undelivered record also stops.
+    return report->channel->Send(PROGRESS_DOWNLOAD, std::move(record)) != 0 ? 1 : 0;
+}
+
+Text TemporaryTarget(const Text& extension) {
+    const Text unique = MakeTempFileName(Text(), FromW(TEMPORARY_PREFIX));
+    // Without a unique name the extension alone would be a path relative to
+    // whatever the current folder is.
+    if (unique.empty()) return Text();
+    // Only the name is wanted: the download creates the file itself.
+    DeleteFileW(W(unique));
+    return TemporaryTargetFromUniqueName(unique, extension);
+}
+
+bool LookUpSpecialFolder(int csidl, Text* path) {
+    wchar_t folder[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, folder, csidl, FALSE)) return false;
+    *path = FromW(folder);
+    return true;
+}
+
+bool CreateOneFolder(const Text& path) { return CreateDirectoryW(W(path), nullptr) != FALSE; }
+
+}  // namespace
+
+int DownloadFile(ProgressChannel* channel, const Text& url, Text* target_path, const Text& extension) {
+    if (target_path->empty()) *target_path = TemporaryTarget(extension);
+    if (target_path->empty()) return 0;
+    DownloadReport report{channel, {}};
+    return FetchUrlToFile(url, *target_path, DownloadProgress, &report);
+}
+
+int FetchUrlToFile(const Text& url, const Text& target_path, DownloadCallback callback, void* context) {
+    if (url.empty()) return 0;
+    InternetHandle library(InternetOpenW(W(ModuleTitle()), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!library) return FailBeforeBody(GetLastError());
+    InternetHandle request(
+        InternetOpenUrlW(library.Get(), W(UrlEncode(url, EncodeMode::Url)), nullptr, 0, OPEN_URL_FLAGS, 0));
+    if (!request) return FailBeforeBody(GetLastError());
+    Text status;
+    if (!QueryHeaderText(request.Get(), HTTP_QUERY_STATUS_CODE, &status)) return FailBeforeBody(GetLastError());
+    if (IsRefusedStatus(LeadingDecimal(status))) return 0;
+    KernelHandle file(
+        CreateFileW(W(target_path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 0;
+    return SaveBody(request.Get(), file.Get(), Progress{callback, context, target_path}) ? 1 : 0;
+}
+
+Text MakeTempFileName(const Text& folder, const Text& prefix) {
+    Text where = folder;
+    if (where.empty()) {
+        wchar_t temporary_folder[MAX_PATH] = {};
+        const DWORD length = GetTempPathW(MAX_PATH, temporary_folder);
+        if (length == 0 || length >= MAX_PATH) return Text();
+        where = FromW(temporary_folder, length);
+    }
+    wchar_t path[MAX_PATH] = {};
+    if (GetTempFileNameW(W(where), W(prefix), 0, path) == 0) return Text();
+    return FromW(path);
+}
+
+Text ExpandCacheFolderText(const Text& page_text) { return ExpandCacheFolder(page_text, LookUpSpecialFolder); }
+
+bool CreateFolderTree(const Text& path) { return CreateFolderPath(path, CreateOneFolder); }
+
+bool FileExists(const Text& path) { return PathFileExistsW(W(path)) != FALSE; }
+
+}  // namespace corvela
