@@ -6,6 +6,7 @@
 #include "framework/resources.h"
 #include "framework/wide.h"
 #include "module/guids.h"
+#include "shell/file_name_chars.h"
 
 namespace corvela {
 namespace {
@@ -100,6 +101,10 @@ void CCorvelaCtrl::SetUseDbCl(bool value) { use_dbcl_ = value ? 1 : 0; }
 void CCorvelaCtrl::AddDownloadUrl(Text, Text, int32_t) {}
 int32_t CCorvelaCtrl::StartDownload(Text) { return 0; }
 int32_t CCorvelaCtrl::StartDownload2(Text, Text) { return 0; }
+
+// ---- local services ----
+
+Text CCorvelaCtrl::ChangeSpecialChar(Text sFileName) { return corvela::ChangeSpecialChar(sFileName); }
 
 // ---- events ----
 

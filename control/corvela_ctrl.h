@@ -10,6 +10,7 @@
 #include "filelist/file_list_ctrl.h"
 #include "framework/handles.h"
 #include "framework/ole_control.h"
+#include "session/transfer_job.h"
 
 namespace corvela {
 
@@ -55,6 +56,20 @@ public:
     int32_t StartDownload(Text sCacheFolder);
     int32_t StartDownload2(Text sCacheFolder, Text sTitle);
 
+    // Transfer commands.
+    void AddFilename(Text name);
+    void AddUploadFile(Text sUrl, Text sFileData);
+    void AddDownloadUrlForCache(Text sUrl, Text sUniqueID, Text sDstFileName, int32_t lSize);
+    int32_t StartUpload(Text sPage, Text sDstFolder, Text sPrefix, Text sID, Text sPwd);
+    int32_t StartUpload2(Text sPage, Text sDstFolder, Text sPrefix, Text sID, Text sPwd, Text sTitle);
+    int32_t StartUpload3(Text sPage, Text sDstFolder, Text sPrefix, Text sID, Text sPwd, Text sSID);
+    int32_t OpenDownload(Text sCacheFolder);
+    Text GetReturn(int32_t nIndex);
+    Text GetReturnSize(Text filepath);
+
+    // Local services.
+    Text ChangeSpecialChar(Text sFileName);
+
     // What the list window reads through its owner.
     const Text& HintText() const { return hint_text_; }
     const Text& RefusalText() const { return refusal_text_; }
@@ -73,6 +88,13 @@ private:
     LRESULT OnCreate(WPARAM wparam, LPARAM lparam);
     void OnSize(WPARAM wparam, LPARAM lparam);
     void LoadLanguageTexts();
+    TransferJob NewJob(int32_t mode) const;
+    TransferJob UploadJob(int32_t mode, const Text& page, const Text& dst_folder, const Text& prefix,
+                          const Text& user, const Text& password) const;
+    // Runs a batch under a modal progress dialog; the new count of the
+    // return list, or 0 (empty queue, cancel) with the list unchanged.
+    int32_t RunBatch(const TransferJob& job);
+    int32_t RunDownloadBatch(const Text& cache_folder);
 
     std::unique_ptr<CFileListCtrl> file_list_;
     HIMAGELIST small_icons_ = nullptr;

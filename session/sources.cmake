@@ -1,2 +1,6 @@
-list(APPEND WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/progress_channel.cpp)
 list(APPEND CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/progress_model.cpp ${CMAKE_CURRENT_LIST_DIR}/batch_plan.cpp)
+list(APPEND WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/download_thread.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/progress_channel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/progress_dlg.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/transfer_session.cpp)

@@ -1,2 +1,5 @@
-# Files of this folder: list(APPEND CORE_SOURCES ...) for portable ones, WIN_SOURCES for the rest.
-list(APPEND CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/registry_path.cpp ${CMAKE_CURRENT_LIST_DIR}/open_command.cpp)
+list(APPEND CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/file_name_chars.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/open_command.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/registry_path.cpp)
+list(APPEND WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/registry_key.cpp ${CMAKE_CURRENT_LIST_DIR}/open_file.cpp)

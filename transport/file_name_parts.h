@@ -10,7 +10,7 @@ struct FileNameParts {
     Text extension;  // without the dot; empty when the name has no "."
 };
 
-// The file name is what follows the last "\" of the path. A dot in a folder
+// The file name is what follows the last "\" (or "/") of the path. A dot in a folder
 // name does not count: C:\dir.old\README has the title README and no
 // extension, and .profile has the extension profile and an empty title.
 FileNameParts SplitFileName(const Text& local_path);

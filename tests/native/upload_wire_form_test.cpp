@@ -74,6 +74,11 @@ TEST(UploadTarget, FileNameGivesTitleAndExtension) {
     const FileNameParts bare = SplitFileName(u"notes.tar.gz");
     EXPECT_EQ(bare.title, u"notes.tar");
     EXPECT_EQ(bare.extension, u"gz");
+
+    // Folders written with "/" are folders too: the server gets the file's name.
+    const FileNameParts slashed = SplitFileName(u"C:/docs/v1.2/plan.xls");
+    EXPECT_EQ(slashed.title, u"plan");
+    EXPECT_EQ(slashed.extension, u"xls");
 }
 
 TEST(SplitUrl, FindsSchemeServerPortAndPath) {

@@ -411,7 +411,9 @@ void MessageBoxWatcher::Run() {
             },
             reinterpret_cast<LPARAM>(&boxes));
         for (HWND box : boxes) {
-            Seen seen{WindowText(box), MessageText(box), IDOK, GetWindowThreadProcessId(box, nullptr)};
+            // Without a rule: OK where the box has it, else No (or Cancel).
+            const UINT fallback = GetDlgItem(box, IDOK) ? IDOK : GetDlgItem(box, IDNO) ? IDNO : IDCANCEL;
+            Seen seen{WindowText(box), MessageText(box), fallback, GetWindowThreadProcessId(box, nullptr)};
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 for (const auto& rule : rules_)
@@ -426,6 +428,96 @@ void MessageBoxWatcher::Run() {
             for (int i = 0; i < 200 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(10);
         }
         Sleep(20);
+    }
+}
+
+// ---- the progress dialog ----
+
+HWND FindProgressDialog() {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM out) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            wchar_t class_name[64] = {};
+            GetClassNameW(window, class_name, 64);
+            if (process != GetCurrentProcessId() || lstrcmpW(class_name, L"#32770") != 0) return TRUE;
+            if (!GetDlgItem(window, 207) || !GetDlgItem(window, 202)) return TRUE;
+            *reinterpret_cast<HWND*>(out) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::wstring ControlText(HWND dialog, int id) {
+    wchar_t text[512] = {};
+    GetDlgItemTextW(dialog, id, text, 512);
+    return text;
+}
+
+DialogWatcher::DialogWatcher(std::function<bool(HWND, const Sample&)> act)
+    : act_(std::move(act)), thread_([this] { Run(); }) {}
+
+DialogWatcher::~DialogWatcher() {
+    stop_ = true;
+    thread_.join();
+    if (intercepted_ && IsWindow(intercepted_) && GetPropW(intercepted_, L"CorvelaDialogWatcher")) {
+        SetWindowLongPtrW(intercepted_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+        RemovePropW(intercepted_, L"CorvelaDialogWatcher");
+    }
+}
+
+std::vector<DialogWatcher::Sample> DialogWatcher::samples() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return samples_;
+}
+
+DialogWatcher::Sample DialogWatcher::Final() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return final_;
+}
+
+LRESULT CALLBACK DialogWatcher::Intercept(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* watcher = reinterpret_cast<DialogWatcher*>(GetPropW(window, L"CorvelaDialogWatcher"));
+    const WNDPROC original = watcher->original_;
+    if (message == WM_DESTROY) {
+        Sample final{IsWindowVisible(window) != FALSE, WindowText(window), ControlText(window, 204),
+                     ControlText(window, 205), ControlText(window, 206)};
+        std::lock_guard<std::mutex> lock(watcher->mutex_);
+        watcher->final_ = final;
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        RemovePropW(window, L"CorvelaDialogWatcher");
+    }
+    return CallWindowProcW(original, window, message, wparam, lparam);
+}
+
+void DialogWatcher::Run() {
+    while (!stop_) {
+        HWND dialog = FindProgressDialog();
+        if (dialog) {
+            found_ = true;
+            if (dialog != intercepted_) {
+                // Watch the dialog's end from its own thread.
+                intercepted_ = dialog;
+                SetPropW(dialog, L"CorvelaDialogWatcher", this);
+                original_ = reinterpret_cast<WNDPROC>(
+                    SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Intercept)));
+            }
+            Sample sample{IsWindowVisible(dialog) != FALSE, WindowText(dialog), ControlText(dialog, 204),
+                          ControlText(dialog, 205), ControlText(dialog, 206)};
+            if (sample.visible) visible_ = true;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (samples_.empty() || samples_.back().bytes != sample.bytes || samples_.back().name != sample.name ||
+                    samples_.back().title != sample.title || samples_.back().visible != sample.visible)
+                    samples_.push_back(sample);
+            }
+            if (act_ && act_(dialog, sample)) act_ = nullptr;
+        }
+        Sleep(3);
     }
 }
 

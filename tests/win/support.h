@@ -103,7 +103,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeout_milliseconds);
 
 // Answers message boxes of this process while it lives: each box is
 // recorded and answered with the button that the first matching rule names
-// (IDOK when none matches).
+// (without a matching rule: OK, or No where the box has no OK button).
 class MessageBoxWatcher {
 public:
     struct Seen {
@@ -123,6 +123,45 @@ private:
     std::mutex mutex_;
     std::vector<std::pair<std::wstring, UINT>> rules_;
     std::vector<Seen> seen_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// ---- the progress dialog of a running batch ----
+
+// The visible or hidden progress dialog of this process, or null.
+HWND FindProgressDialog();
+std::wstring ControlText(HWND dialog, int id);
+
+// Watches the progress dialog from another thread while a batch runs on the
+// test thread: records what it showed and can act on it once.
+class DialogWatcher {
+public:
+    struct Sample {
+        bool visible;
+        std::wstring title, name, files, bytes;
+    };
+    // `act` is called with each sample until it returns true.
+    explicit DialogWatcher(std::function<bool(HWND, const Sample&)> act = nullptr);
+    ~DialogWatcher();
+    std::vector<Sample> samples();
+    // What the dialog showed as it was destroyed (its final state, which a
+    // sample may miss: the dialog can end right after its last update).
+    Sample Final();
+    bool ever_found() const { return found_; }
+    bool ever_visible() const { return visible_; }
+
+private:
+    void Run();
+    static LRESULT CALLBACK Intercept(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    std::function<bool(HWND, const Sample&)> act_;
+    Sample final_;
+    HWND intercepted_ = nullptr;
+    WNDPROC original_ = nullptr;
+    std::mutex mutex_;
+    std::vector<Sample> samples_;
+    std::atomic<bool> found_{false};
+    std::atomic<bool> visible_{false};
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

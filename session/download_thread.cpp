@@ -1,0 +1,81 @@
+#include "session/download_thread.h"
+
+#include "common/constants.h"
+#include "common/language.h"
+#include "framework/resources.h"
+#include "framework/wide.h"
+#include "transport/download_file.h"
+#include "transport/http_upload.h"
+
+namespace corvela {
+
+HANDLE CKelDownloadThread::SetupUpload(std::shared_ptr<TransferSession> session, const TransferJob& job) {
+    session_ = std::move(session);
+    job_ = job;
+    job_.mode = MODE_UPLOAD;
+    return Start();
+}
+
+HANDLE CKelDownloadThread::SetupDownload(std::shared_ptr<TransferSession> session, const Text& cache_folder,
+                                         const TransferJob& job) {
+    session_ = std::move(session);
+    job_ = job;
+    job_.mode = MODE_CACHE_DOWNLOAD;
+    job_.cache_folder = cache_folder;
+    download_lists_ = {job_.files, job_.unique_ids, job_.destination_names};
+    return Start();
+}
+
+bool CKelDownloadThread::OnThreadStart() {
+    // Message boxes of this thread speak the page's language.
+    SelectThreadLanguage(LanguageForSelector(session_->language()));
+    return true;
+}
+
+bool CKelDownloadThread::Running() const { return IsRunning(&session_->running()); }
+
+DWORD CKelDownloadThread::Run() {
+    if (job_.mode == MODE_CACHE_DOWNLOAD)
+        RunDownloads();
+    else
+        RunUploads();
+    session_->channel().PostEnd(EndResult(Running()));
+    return 0;
+}
+
+void CKelDownloadThread::RunUploads() {
+    for (size_t i = 0; i < job_.files.size(); ++i) {
+        if (!Running()) return;
+        CHttpUpload upload(&session_->running());
+        const int sent = upload.UploadFile(&session_->channel(), job_.files[i], EntryOrEmpty(job_.file_data, i),
+                                           job_.page, job_.dst_folder, EntryOrEmpty(job_.file_names, i), job_.sid,
+                                           job_.prefix, job_.user, job_.password, job_.auth_option);
+        if (!sent) return;  // the remaining files are not sent
+    }
+}
+
+void CKelDownloadThread::RunDownloads() {
+    for (size_t i = 0; i < job_.files.size(); ++i) {
+        if (!Running()) return;
+        DownloadOne(i);
+    }
+}
+
+void CKelDownloadThread::DownloadOne(size_t index) {
+    const CacheFilePlan plan = PlanCacheFile(job_.cache_folder, download_lists_, index);
+    if (ShouldAskAboutCachedCopy(job_.cache_folder, plan.unique_id, FileExists(plan.cache_path))) {
+        const Text question = CachedCopyQuestion(LoadResString(IDS_CACHED_COPY_QUESTION), plan.destination_name);
+        if (ModuleMessageBox(nullptr, question, MB_YESNO | MB_TOPMOST) == IDYES) {
+            session_->AppendResult(plan.cache_path);
+            return;
+        }
+    }
+    session_->SetCurrentTarget(plan.destination_name);
+    Text target;
+    if (DownloadFile(&session_->channel(), plan.url, &target, plan.extension) != 1) return;
+    // A plain move: an existing file at the cache path is never replaced.
+    const bool moved = MoveFileW(W(target), W(plan.cache_path)) != FALSE;
+    session_->AppendResult(DownloadResult(moved, plan.cache_path, target));
+}
+
+}  // namespace corvela

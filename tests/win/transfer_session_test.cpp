@@ -1,0 +1,339 @@
+// Upload and download batches from the page's call to the server's reply and
+// back: the commands, the progress dialog and the worker together.
+#include <gtest/gtest.h>
+
+#include "common/language.h"
+#include "corvela_h.h"
+#include "framework/wide.h"
+#include "session/progress_dlg.h"
+#include "support.h"
+
+namespace {
+
+using test::Var;
+
+struct Uploads : testing::Test {
+    void SetUp() override {
+        ASSERT_EQ(CoCreateInstance(CLSID_Corvela, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                   reinterpret_cast<void**>(&control)),
+                  S_OK);
+        folder = test::NewScratchFolder(L"uploads");
+        test::ResetServer(test::UploadPort());
+    }
+    void TearDown() override {
+        if (control) control->Release();
+    }
+    std::wstring File(const std::wstring& name, size_t size) {
+        const std::wstring path = folder + L"\\" + name;
+        std::string bytes(size, '\0');
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + i % 26);
+        EXPECT_TRUE(test::WriteFileBytes(path, bytes));
+        return path;
+    }
+    void Queue(const std::wstring& path, const std::wstring& data = L"D") {
+        test::Call(control, L"AddUploadFile", {Var(path), Var(data)});
+    }
+    int StartUpload(const std::wstring& page_path) {
+        return test::Call(control, L"StartUpload",
+                          {Var(test::UploadUrl(page_path)), Var(L"inbox"), Var(L"P"), Var(L""), Var(L"")})
+            .Int();
+    }
+    std::wstring Return(int index) { return test::Call(control, L"GetReturn", {Var(index)}).Text(); }
+    test::Json Requests() { return test::ServerLog(test::UploadPort()); }
+
+    IDispatch* control = nullptr;
+    std::wstring folder;
+};
+
+std::wstring Backslashed(std::wstring path) {
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    return path;
+}
+
+TEST_F(Uploads, ReturnOneResultPerFileInQueueOrderAndSendTheQueueAgainOnTheNextStart) {
+    EXPECT_EQ(StartUpload(L"/ok/save.asp"), 0) << "an empty queue starts nothing";
+    EXPECT_EQ(Requests().size(), 0u);
+
+    const std::wstring first = File(L"first.txt", 10);
+    File(L"second.doc", 20);
+    const std::wstring second = folder + L"/second.doc";  // a page may write slashes
+    test::Call(control, L"AddFilename", {Var(L"N1")});
+    Queue(first);
+    Queue(second);
+    ASSERT_EQ(StartUpload(L"/ok/save.asp"), 2);
+    EXPECT_EQ(Return(0), first + L"/OK first/10");
+    EXPECT_EQ(Return(1), Backslashed(second) + L"/OK second/20");
+    EXPECT_EQ(Return(2), L"");
+    EXPECT_EQ(Return(-1), L"");
+    test::Json log = Requests();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_NE(log[0]["target"].text.find("&filename=N1&"), std::string::npos);
+    EXPECT_NE(log[1]["target"].text.find("&filename=N1&"), std::string::npos) << "the pending name stays";
+
+    // The queue stays: the same two files go again and replace the results.
+    File(L"first.txt", 12);
+    ASSERT_EQ(StartUpload(L"/ok/save.asp"), 2);
+    EXPECT_EQ(Return(0), first + L"/OK first/12");
+    EXPECT_EQ(Requests().size(), 4u);
+}
+
+TEST_F(Uploads, StopAtTheFirstFileTheServerRefuses) {
+    Queue(File(L"one.txt", 5));
+    Queue(File(L"fail-two.txt", 5));
+    Queue(File(L"three.txt", 5));
+    ASSERT_EQ(StartUpload(L"/ok/save.asp"), 1);
+    EXPECT_EQ(Return(0), folder + L"\\one.txt/OK one/5");
+    EXPECT_EQ(Return(1), L"");
+    test::Json log = Requests();
+    ASSERT_EQ(log.size(), 2u) << "the third file is never requested";
+    EXPECT_NE(log[1]["target"].text.find("name=fail-two"), std::string::npos);
+}
+
+TEST_F(Uploads, StartUpload2IgnoresTheAuthenticationOptionAndStartUpload3CarriesItAndTheSid) {
+    Queue(File(L"plain.txt", 100));
+    test::Put(control, L"NTLM", Var(true));
+    EXPECT_EQ(test::Call(control, L"StartUpload2",
+                         {Var(test::UploadUrl(L"/ok/u.asp")), Var(L"d"), Var(L"p"), Var(L""), Var(L""), Var(L"T")})
+                  .Int(),
+              1);
+    test::Json log = Requests();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_TRUE(log[0]["complete"].boolean);
+    EXPECT_EQ(log[0]["body_length"].Int(), 100);
+    EXPECT_NE(log[0]["target"].text.find("&sid="), std::string::npos);
+
+    // With the option the first attempt ends after the headers: a server that
+    // answers that attempt at once with its challenge gets no body, and the
+    // file fails because the library completed the request instead of
+    // asking for another attempt.
+    test::ResetServer(test::UploadPort());
+    EXPECT_EQ(test::Call(control, L"StartUpload3",
+                         {Var(test::UploadUrl(L"/early/401/u.asp")), Var(L"d"), Var(L"p"), Var(L"user"),
+                          Var(L"pw"), Var(L"S3")})
+                  .Int(),
+              0);
+    log = Requests();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0]["body_length"].Int(), 0);
+    EXPECT_NE(log[0]["target"].text.find("&sid=S3"), std::string::npos);
+
+    test::ResetServer(test::UploadPort());
+    test::Put(control, L"NTLM", Var(false));
+    EXPECT_EQ(test::Call(control, L"StartUpload3",
+                         {Var(test::UploadUrl(L"/ok/u.asp")), Var(L"d"), Var(L"p"), Var(L""), Var(L""), Var(L"S3")})
+                  .Int(),
+              1);
+    log = Requests();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0]["body_length"].Int(), 100);
+    EXPECT_NE(log[0]["target"].text.find("&sid=S3"), std::string::npos);
+}
+
+TEST_F(Uploads, AHiddenDialogIsNeverVisibleWhileTheBatchRuns) {
+    test::Put(control, L"HideProgressDlg", Var(true));
+    Queue(File(L"quiet.txt", 50000));
+    test::DialogWatcher watcher;
+    EXPECT_EQ(StartUpload(L"/slowreply/400/u.asp"), 1);
+    EXPECT_TRUE(watcher.ever_found()) << "the watcher saw the dialog";
+    EXPECT_FALSE(watcher.ever_visible());
+}
+
+TEST_F(Uploads, TheDialogShowsByteCountsInBytesUpTo1048575AndInKilobytesAbove) {
+    Queue(File(L"just-below.bin", 1048575));
+    {
+        test::DialogWatcher watcher;
+        ASSERT_EQ(StartUpload(L"/slowreply/400/u.asp"), 1);
+        const test::DialogWatcher::Sample last = watcher.Final();
+        EXPECT_EQ(last.bytes, L"1,048,575 / 1,048,575 Bytes");
+        EXPECT_EQ(last.files, L"1 / 1 Files");
+        EXPECT_EQ(last.name, L"just-below.bin");
+        EXPECT_EQ(last.title, L"File Upload");
+        EXPECT_TRUE(watcher.ever_visible());
+    }
+    test::Call(control, L"AddUploadFile", {Var(L""), Var(L"")});
+    Queue(File(L"one-mebibyte.bin", 1048576));
+    test::Put(control, L"SetBigLang", Var(1));
+    {
+        test::DialogWatcher watcher;
+        ASSERT_EQ(StartUpload(L"/slowreply/400/u.asp"), 1);
+        EXPECT_EQ(watcher.Final().bytes, L"1,024 / 1,024 KB");
+        EXPECT_EQ(watcher.Final().title, L"파일전송");
+    }
+    test::Put(control, L"SetBigLang", Var(2));
+}
+
+TEST_F(Uploads, GetReturnSizeReportsLocalSizes) {
+    const std::wstring ten = File(L"ten.bin", 10);
+    EXPECT_EQ(test::Get(control, L"GetReturnSize", {Var(ten)}).Text(), L"10");
+    EXPECT_EQ(test::Get(control, L"GetReturnSize", {Var(folder + L"\\missing.bin")}).Text(), L"-1");
+    EXPECT_EQ(test::Get(control, L"GetReturnSize", {Var(folder + L"\\t*.bin")}).Text(), L"-1");
+}
+
+// Cancels need a control with a window: the dialog tells the control whose
+// window was created last.
+struct Cancels : Uploads {
+    void SetUp() override {
+        Uploads::SetUp();
+        recorder = new test::EventRecorder(DIID__DCorvelaEvents);
+        ASSERT_EQ(container.Host(CLSID_Corvela, 300, 100, [&](IUnknown* c) { recorder->Connect(c); }), S_OK);
+        control->Release();
+        control = container.Control();
+        control->AddRef();
+    }
+    void TearDown() override {
+        recorder->Disconnect();
+        recorder->Release();
+        Uploads::TearDown();
+    }
+    // Queues a large file sent slowly, runs the batch and acts on the dialog
+    // once that file's body is on its way.
+    int StartAndInterrupt(const std::function<void(HWND)>& interrupt) {
+        Queue(File(L"large.bin", 40 * 1024 * 1024));
+        test::DialogWatcher watcher([&](HWND dialog, const test::DialogWatcher::Sample& sample) {
+            if (sample.name != L"large.bin") return false;
+            Sleep(300);
+            interrupt(dialog);
+            return true;
+        });
+        return StartUpload(L"/slowbody/1048576/u.asp");
+    }
+    // The body length the server ends with once it has read what was on its
+    // way when the connection closed.
+    long long SettledBodyLength(size_t request) {
+        long long last = -1;
+        for (int i = 0; i < 40; ++i) {
+            test::PumpFor(250);
+            const long long now = Requests()[request]["body_length"].Int();
+            if (now == last) return now;
+            last = now;
+        }
+        return last;
+    }
+
+    test::TestContainer container;
+    test::EventRecorder* recorder = nullptr;
+};
+
+TEST_F(Cancels, TheCloseCommandCancelsFiresCancelTransferOnceAndKeepsTheEarlierResults) {
+    Queue(File(L"earlier.txt", 7));
+    ASSERT_EQ(StartUpload(L"/ok/u.asp"), 1);
+    const std::wstring earlier = Return(0);
+    test::ResetServer(test::UploadPort());
+
+    EXPECT_EQ(StartAndInterrupt([](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }), 0);
+    EXPECT_EQ(recorder->Count(2), 1u);
+    EXPECT_EQ(Return(0), earlier);
+    EXPECT_EQ(Return(1), L"");
+
+    // The body stopped: once the server has read what was already on its
+    // way, the connection is closed and the file never arrived whole.
+    test::Json log = Requests();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_LT(SettledBodyLength(1), 40 * 1024 * 1024);
+    EXPECT_FALSE(Requests()[1]["complete"].boolean);
+}
+
+TEST_F(Cancels, EscapeCancelsWithoutTheEvent) {
+    EXPECT_EQ(StartAndInterrupt([](HWND dialog) {
+                  PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+                  PostMessageW(dialog, WM_KEYUP, VK_ESCAPE, 0);
+              }),
+              0);
+    EXPECT_EQ(recorder->Count(2), 0u);
+}
+
+// Download batches, driven through the dialog directly.
+struct DownloadBatches : testing::Test {
+    void SetUp() override {
+        cache = test::NewScratchFolder(L"cache");
+        test::ResetServer(test::DownloadPort());
+    }
+    void Add(const std::wstring& path, const std::wstring& unique_id, const std::wstring& name, uint32_t size) {
+        job.files.push_back(corvela::FromW(test::DownloadUrl(path).c_str()));
+        job.unique_ids.push_back(corvela::FromW(unique_id.c_str()));
+        job.destination_names.push_back(corvela::FromW(name.c_str()));
+        job.sizes.push_back(size);
+    }
+    INT_PTR Run() {
+        job.mode = corvela::MODE_CACHE_DOWNLOAD;
+        job.cache_folder = corvela::FromW(cache.c_str());
+        corvela::CProgressDlg dialog(job, [&] { ++user_cancels; });
+        const INT_PTR result = dialog.Run();
+        for (const corvela::Text& entry : dialog.Results()) results.push_back(std::wstring(entry.begin(), entry.end()));
+        return result;
+    }
+    size_t Requests() { return test::ServerLog(test::DownloadPort()).size(); }
+
+    std::wstring cache;
+    corvela::TransferJob job;
+    std::vector<std::wstring> results;
+    int user_cancels = 0;
+};
+
+TEST_F(DownloadBatches, ACachedCopyIsReusedWhenTheUserAgrees) {
+    ASSERT_TRUE(test::WriteFileBytes(cache + L"\\id-1", "cached"));
+    Add(L"/file/report.pdf?size=100", L"id-1", L"report.pdf", 100);
+    test::MessageBoxWatcher boxes;
+    boxes.Answer(L"report.pdf", IDYES);
+    ASSERT_EQ(Run(), 1);
+    EXPECT_EQ(results, (std::vector<std::wstring>{cache + L"\\id-1"}));
+    EXPECT_EQ(Requests(), 0u);
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].text,
+              L"Previous downloaded file 'report.pdf' is found.\nDo you want to open the old file?");
+}
+
+TEST_F(DownloadBatches, DecliningTheCachedCopyFetchesAgainAndKeepsTheCopy) {
+    ASSERT_TRUE(test::WriteFileBytes(cache + L"\\id-1", "cached"));
+    Add(L"/file/report.pdf?size=100", L"id-1", L"report.pdf", 100);
+    test::MessageBoxWatcher boxes;
+    boxes.Answer(L"report.pdf", IDNO);
+    ASSERT_EQ(Run(), 1);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_NE(results[0], cache + L"\\id-1") << "the move never replaces the cached file";
+    EXPECT_EQ(results[0].substr(results[0].size() - 4), L".pdf");
+    EXPECT_EQ(test::ReadFileBytes(results[0]).size(), 100u);
+    EXPECT_EQ(test::ReadFileBytes(cache + L"\\id-1"), "cached");
+    EXPECT_EQ(Requests(), 1u);
+}
+
+TEST_F(DownloadBatches, FilesMoveIntoTheCacheUnlessTheyHaveNoUniqueId) {
+    Add(L"/file/a?size=10", L"", L"a.b.c", 10);
+    Add(L"/file/b?size=20", L"id-b", L"b.txt", 20);
+    test::MessageBoxWatcher boxes;
+    ASSERT_EQ(Run(), 1);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].substr(results[0].size() - 4), L".b.c") << "the extension follows the first dot";
+    EXPECT_EQ(test::ReadFileBytes(results[0]).size(), 10u);
+    EXPECT_EQ(results[1], cache + L"\\id-b");
+    EXPECT_EQ(test::ReadFileBytes(results[1]).size(), 20u);
+    EXPECT_TRUE(boxes.seen().empty()) << "nothing to ask about";
+}
+
+TEST_F(DownloadBatches, AFailedDownloadIsSkippedAndTheOthersGoOn) {
+    Add(L"/file/one?size=10", L"one", L"one.txt", 10);
+    Add(L"/status/404/two", L"two", L"two.txt", 10);
+    Add(L"/file/three?size=30", L"three", L"three.txt", 30);
+    ASSERT_EQ(Run(), 1);
+    EXPECT_EQ(results, (std::vector<std::wstring>{cache + L"\\one", cache + L"\\three"}));
+}
+
+TEST_F(DownloadBatches, ClosingDuringTheSecondOfThreeStopsTheThird) {
+    Add(L"/file/one?size=10", L"one", L"one.txt", 10);
+    Add(L"/slow/two?size=2000000&rate=200000", L"two", L"two.txt", 2000000);
+    Add(L"/file/three?size=30", L"three", L"three.txt", 30);
+    test::DialogWatcher watcher([](HWND dialog, const test::DialogWatcher::Sample& sample) {
+        if (sample.name != L"two.txt") return false;
+        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return true;
+    });
+    EXPECT_EQ(Run(), 2);
+    EXPECT_EQ(user_cancels, 1);
+    EXPECT_EQ(watcher.samples().back().title, L"File Upload");
+    test::PumpFor(1500);  // the worker notices at its next record and stops
+    test::Json log = test::ServerLog(test::DownloadPort());
+    ASSERT_EQ(log.size(), 2u) << "the third file is never requested";
+}
+
+}  // namespace
