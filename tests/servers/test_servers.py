@@ -150,6 +150,15 @@ class UploadServerTest(unittest.TestCase):
         self.assertEqual((status, body), (200, b"OK <FILETITLE>"))
         self.assertTrue(all(entry["body_length"] == 3 for entry in self.server.log()))
 
+    def test_challenge_first_answers_before_the_body_until_credentials_come(self):
+        connection = self.server.connect()
+        connection.sendall(b"POST /challengefirst/a HTTP/1.1\r\nHost: x\r\nContent-Length: 3\r\n\r\n")
+        self.assertIn(b"401", connection.recv(1 << 16).split(b"\r\n")[0])
+        connection.close()
+        status, _, body = self.server.post("/challengefirst/a", b"abc", "Authorization: Basic dTpw\r\n")
+        self.assertEqual((status, body), (200, b"OK <FILETITLE>"))
+        self.assertEqual([entry["body_length"] for entry in self.server.log()], [0, 3])
+
     def test_slow_reply_waits_after_the_body(self):
         started = time.monotonic()
         self.assertEqual(self.server.post("/slowreply/300/a", b"abc")[0], 200)

@@ -34,6 +34,11 @@ the behaviour, so a test chooses it with the page URL:
                           `WWW-Authenticate: NTLM`) right after the headers,
                           without reading the body, as a server demanding
                           authentication does.
+  /challengefirst/...     without an Authorization header: as /early/401/
+                          (Basic realm "corvela"); with one: read the body and
+                          reply "OK <FILETITLE>". A client that ends the first
+                          attempt after its headers and retries with
+                          credentials gets its body accepted.
 
 A body that ends before its announced length gets no answer (the client is
 gone); its log entry keeps "complete": false.
@@ -111,6 +116,13 @@ class UploadHandler(LoopbackHandler):
         self.reply(code, b"STATUS %d" % code, headers=headers)
         self.close_connection = True
 
+    def answer_challenge_first(self, entry, argument, params):
+        if "authorization" in entry.headers:
+            self.answer_ok(entry, argument, params)
+            return
+        self.reply(401, b"STATUS 401", headers=[("WWW-Authenticate", 'Basic realm="corvela"')])
+        self.close_connection = True
+
 
 BEHAVIOURS = {
     "ok": UploadHandler.answer_ok,
@@ -124,6 +136,7 @@ BEHAVIOURS = {
     "drop": UploadHandler.answer_drop,
     "status": UploadHandler.answer_status,
     "early": UploadHandler.answer_early,
+    "challengefirst": UploadHandler.answer_challenge_first,
 }
 
 if __name__ == "__main__":
