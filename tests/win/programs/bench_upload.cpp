@@ -1,0 +1,111 @@
+// Upload benchmark: sends one file with CHttpUpload on a worker thread while
+// this thread claims every posted record in a window procedure, as the
+// progress dialog does, and prints the throughput and the peak memory.
+//
+//   bench_upload.exe FILE PAGE_URL
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "framework/handles.h"
+#include "framework/wide.h"
+#include "session/progress_channel.h"
+#include "transport/http_upload.h"
+
+namespace {
+
+using namespace corvela;
+
+struct Bench {
+    ProgressChannel channel;
+    RunningFlag running{1};
+    Text path;
+    Text page;
+    int result = -1;
+    uint64_t records = 0;
+    uint64_t bytes = 0;
+};
+
+LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* bench = reinterpret_cast<Bench*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (bench && message == WM_TRANSFER_PROGRESS && wparam == PROGRESS_UPLOAD) {
+        std::unique_ptr<ProgressRecord> record = bench->channel.Claim(lparam);
+        if (record) {
+            ++bench->records;
+            bench->bytes = record->done;
+        }
+        return 0;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+DWORD WINAPI UploadThread(void* parameter) {
+    auto* bench = static_cast<Bench*>(parameter);
+    CHttpUpload upload(&bench->running);
+    bench->result = upload.UploadFile(&bench->channel, bench->path, u"", bench->page, u"bench", u"", u"", u"B", u"",
+                                      u"", 0);
+    return 0;
+}
+
+// Pumps this thread's messages until `thread` has ended.
+void PumpUntilEnded(HANDLE thread) {
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        if (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+    }
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+double Seconds(const LARGE_INTEGER& start, const LARGE_INTEGER& end) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: bench_upload FILE PAGE_URL\n");
+        return 2;
+    }
+    Bench bench;
+    bench.path = FromW(argv[1]);
+    bench.page = FromW(argv[2]);
+
+    WNDCLASSW window_class = {};
+    window_class.lpfnWndProc = ReceiverProc;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.lpszClassName = L"CorvelaBenchReceiver";
+    RegisterClassW(&window_class);
+    OwnedWindow receiver(CreateWindowExW(0, window_class.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                         window_class.hInstance, &bench));
+    bench.channel.Open(receiver.Get());
+
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    KernelHandle thread(CreateThread(nullptr, 0, UploadThread, &bench, 0, nullptr));
+    if (!thread) return 1;
+    PumpUntilEnded(thread.Get());
+    QueryPerformanceCounter(&end);
+    bench.channel.Close();
+
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    const double seconds = Seconds(start, end);
+    std::printf("CHttpUpload: result %d, %llu bytes in %.2f s = %.1f MiB/s, %llu records claimed\n", bench.result,
+                static_cast<unsigned long long>(bench.bytes), seconds, bench.bytes / seconds / (1 << 20),
+                static_cast<unsigned long long>(bench.records));
+    std::printf("CHttpUpload: peak working set %.1f MiB, peak pagefile usage %.1f MiB\n",
+                memory.PeakWorkingSetSize / double(1 << 20), memory.PeakPagefileUsage / double(1 << 20));
+    return bench.result == 1 ? 0 : 1;
+}
