@@ -47,6 +47,17 @@ wine_session_start() {
     timeout 60 wineserver -w
 }
 
+# Texts in Korean need a font with Hangul behind the dialog fonts: the
+# system's fonts fall back to Nanum Gothic for the characters they lack.
+link_korean_font() {
+    [ -f /usr/share/fonts/truetype/nanum/NanumGothic.ttf ] || return 0
+    local key='HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink'
+    local face
+    for face in "Tahoma" "MS Sans Serif" "MS Shell Dlg" "Microsoft Sans Serif" "Tahoma Bold"; do
+        timeout 60 wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d 'NanumGothic.ttf,NanumGothic' /f > /dev/null 2>&1
+    done
+}
+
 start_server() {
     local name=$1; shift
     local port_file="$SESSION_DIR/$name.port"

@@ -358,22 +358,43 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM out) {
+    wchar_t class_name[64] = {};
+    GetClassNameW(child, class_name, 64);
+    if (lstrcmpiW(class_name, L"Static") == 0 && !(GetWindowLongW(child, GWL_STYLE) & SS_ICON)) {
+        std::wstring text = WindowText(child);
+        if (!text.empty()) *reinterpret_cast<std::wstring*>(out) = text;
+    }
+    return TRUE;
+}
+
 // The text of a message box: its static control that is not an icon.
 std::wstring MessageText(HWND box) {
     std::wstring found;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM out) -> BOOL {
-            wchar_t class_name[64] = {};
-            GetClassNameW(child, class_name, 64);
-            if (lstrcmpiW(class_name, L"Static") == 0 && !(GetWindowLongW(child, GWL_STYLE) & SS_ICON)) {
-                std::wstring text = WindowText(child);
-                if (!text.empty()) *reinterpret_cast<std::wstring*>(out) = text;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumChildWindows(box, &CollectStaticText, reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+BOOL CALLBACK CollectMessageBoxes(HWND window, LPARAM out) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t class_name[64] = {};
+    GetClassNameW(window, class_name, 64);
+    if (process == GetCurrentProcessId() && lstrcmpW(class_name, L"#32770") == 0 && IsWindowVisible(window) &&
+        GetDlgItem(window, 0xFFFF) != nullptr)
+        reinterpret_cast<std::vector<HWND>*>(out)->push_back(window);
+    return TRUE;
+}
+
+BOOL CALLBACK FindProgressDialogWindow(HWND window, LPARAM out) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t class_name[64] = {};
+    GetClassNameW(window, class_name, 64);
+    if (process != GetCurrentProcessId() || lstrcmpW(class_name, L"#32770") != 0) return TRUE;
+    if (!GetDlgItem(window, 207) || !GetDlgItem(window, 202)) return TRUE;
+    *reinterpret_cast<HWND*>(out) = window;
+    return FALSE;
 }
 
 }  // namespace
@@ -398,18 +419,7 @@ std::vector<MessageBoxWatcher::Seen> MessageBoxWatcher::seen() {
 void MessageBoxWatcher::Run() {
     while (!stop_) {
         std::vector<HWND> boxes;
-        EnumWindows(
-            [](HWND window, LPARAM out) -> BOOL {
-                DWORD process = 0;
-                GetWindowThreadProcessId(window, &process);
-                wchar_t class_name[64] = {};
-                GetClassNameW(window, class_name, 64);
-                if (process == GetCurrentProcessId() && lstrcmpW(class_name, L"#32770") == 0 &&
-                    IsWindowVisible(window) && GetDlgItem(window, 0xFFFF) != nullptr)
-                    reinterpret_cast<std::vector<HWND>*>(out)->push_back(window);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&boxes));
+        EnumWindows(&CollectMessageBoxes, reinterpret_cast<LPARAM>(&boxes));
         for (HWND box : boxes) {
             // Without a rule: OK where the box has it, else No (or Cancel).
             const UINT fallback = GetDlgItem(box, IDOK) ? IDOK : GetDlgItem(box, IDNO) ? IDNO : IDCANCEL;
@@ -435,18 +445,7 @@ void MessageBoxWatcher::Run() {
 
 HWND FindProgressDialog() {
     HWND found = nullptr;
-    EnumWindows(
-        [](HWND window, LPARAM out) -> BOOL {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            wchar_t class_name[64] = {};
-            GetClassNameW(window, class_name, 64);
-            if (process != GetCurrentProcessId() || lstrcmpW(class_name, L"#32770") != 0) return TRUE;
-            if (!GetDlgItem(window, 207) || !GetDlgItem(window, 202)) return TRUE;
-            *reinterpret_cast<HWND*>(out) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumWindows(&FindProgressDialogWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
