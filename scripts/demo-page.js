@@ -34,10 +34,13 @@ var sent = control.StartUpload(page, "inbox", "demo", "", "");
 say("StartUpload sent " + sent + " file(s):");
 for (var i = 0; i < sent; i++) say("  GetReturn(" + i + ") = " + control.GetReturn(i));
 
+// Uploads and downloads share the queue's first list: start a new queue.
+control.AddDownloadUrlForCache("", "", "", 0);
 var base = "http://127.0.0.1:" + downloadPort + "/file/";
-control.AddDownloadUrlForCache(base + "notes.txt?size=2000", "notes-1", "notes.txt", 2000);
-control.AddDownloadUrlForCache(base + "picture.png?size=50000", "picture-1", "picture.png", 50000);
-control.AddDownloadUrlForCache(base + "setup.exe?size=3000", "setup-1", "setup.exe", 3000);
+control.AddDownloadUrlForCache(base + "notes.txt?size=2000", "notes-1.txt", "notes.txt", 2000);
+control.AddDownloadUrlForCache(base + "readme.txt?size=50000", "readme-1.txt", "readme.txt", 50000);
+// A program is downloaded and returned, but never started.
+control.AddDownloadUrlForCache(base + "setup.exe?size=3000", "setup-1.exe", "setup.exe", 3000);
 var fetched = control.OpenDownload(folder + "\\cache");
 say("OpenDownload obtained " + fetched + " file(s):");
 for (var i = 0; i < fetched; i++) say("  GetReturn(" + i + ") = " + control.GetReturn(i));

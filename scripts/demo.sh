@@ -22,6 +22,8 @@ echo "== loopback servers: upload on port $UPLOAD_SERVER_PORT, download on port 
 ocx=$(windows_path "$build/CORVELA.OCX")
 run_wine 60 regsvr32 /s "$ocx"
 echo "== registered $ocx"
+# As on Windows, text files open in Notepad.
+run_wine 60 reg add 'HKCR\.txt' /ve /d txtfile /f > /dev/null
 
 files="$SESSION_DIR/demo-files"
 mkdir -p "$files"
@@ -32,10 +34,11 @@ head -c 1000000 /dev/urandom > "$files/archive.zip"
 echo "== demo page"
 ( sleep 2.5; import -window root "$out/screen.png" 2>/dev/null &&
   convert "$out/screen.png" -trim +repage "$out/progress-dialog.png" && rm -f "$out/screen.png" ) &
+screenshot=$!
 report="$SESSION_DIR/demo-report.txt"
 run_wine 300 cscript //nologo "$(windows_path "$root/scripts/demo-page.js")" \
-    "$UPLOAD_SERVER_PORT" "$DOWNLOAD_SERVER_PORT" "$(windows_path "$files")" "$(windows_path "$report")" > /dev/null
-wait
+    "$UPLOAD_SERVER_PORT" "$DOWNLOAD_SERVER_PORT" "$(windows_path "$files")" "$(windows_path "$report")" > "$SESSION_DIR/demo-console.txt" || { cat "$SESSION_DIR/demo-console.txt"; exit 1; }
+wait $screenshot
 # The page writes its report in UTF-16, so Korean names survive the console.
 iconv -f UTF-16 -t UTF-8 "$report"
 echo "== screenshot of the progress dialog: $out/progress-dialog.png"

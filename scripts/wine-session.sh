@@ -14,6 +14,7 @@ wine_session_cleanup() {
     local status=$?
     if [ -n "${WINEPREFIX:-}" ]; then
         WINEPREFIX=$WINEPREFIX timeout 20 wineserver -k 2>/dev/null || true
+        WINEPREFIX=$WINEPREFIX timeout 20 wineserver -w 2>/dev/null || true
     fi
     for pid in "${SESSION_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
@@ -44,17 +45,20 @@ wine_session_start() {
     # No window manager runs on the virtual display: windows that Wine leaves
     # unmanaged appear and go at once instead of waiting for one.
     timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null 2>&1
+    link_korean_font
     timeout 60 wineserver -w
 }
 
-# Texts in Korean need a font with Hangul behind the dialog fonts: the
-# system's fonts fall back to Nanum Gothic for the characters they lack.
+# Texts in Korean need a font with Hangul: the dialog and caption fonts are
+# drawn with Nanum Gothic, which carries Latin and Hangul letters alike.
 link_korean_font() {
-    [ -f /usr/share/fonts/truetype/nanum/NanumGothic.ttf ] || return 0
-    local key='HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink'
+    local font=/usr/share/fonts/truetype/nanum/NanumGothic.ttf
+    [ -f "$font" ] || return 0
+    cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+    local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
     local face
-    for face in "Tahoma" "MS Sans Serif" "MS Shell Dlg" "Microsoft Sans Serif" "Tahoma Bold"; do
-        timeout 60 wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d 'NanumGothic.ttf,NanumGothic' /f > /dev/null 2>&1
+    for face in "Tahoma" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
+        timeout 60 wine reg add "$key" /v "$face" /d 'NanumGothic' /f > /dev/null 2>&1
     done
 }
 
