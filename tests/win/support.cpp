@@ -411,6 +411,11 @@ void MessageBoxWatcher::Answer(const std::wstring& text_part, UINT button) {
     rules_.push_back({text_part, button});
 }
 
+void MessageBoxWatcher::BeforeAnswer(std::function<void(const Seen&)> hook) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    before_answer_ = std::move(hook);
+}
+
 std::vector<MessageBoxWatcher::Seen> MessageBoxWatcher::seen() {
     std::lock_guard<std::mutex> lock(mutex_);
     return seen_;
@@ -433,6 +438,12 @@ void MessageBoxWatcher::Run() {
                     }
                 seen_.push_back(seen);
             }
+            std::function<void(const Seen&)> hook;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                hook = before_answer_;
+            }
+            if (hook) hook(seen);
             PostMessageW(box, WM_COMMAND, MAKEWPARAM(seen.answer, BN_CLICKED), 0);
             // Wait until the box is gone so it is recorded once.
             for (int i = 0; i < 200 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(10);

@@ -116,12 +116,15 @@ public:
     MessageBoxWatcher();
     ~MessageBoxWatcher();
     void Answer(const std::wstring& text_part, UINT button);
+    // Runs on the watcher's thread when a box appears, before it is answered.
+    void BeforeAnswer(std::function<void(const Seen&)> hook);
     std::vector<Seen> seen();
 
 private:
     void Run();
     std::mutex mutex_;
     std::vector<std::pair<std::wstring, UINT>> rules_;
+    std::function<void(const Seen&)> before_answer_;
     std::vector<Seen> seen_;
     std::atomic<bool> stop_{false};
     std::thread thread_;

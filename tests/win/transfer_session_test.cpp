@@ -5,6 +5,7 @@
 #include "common/language.h"
 #include "corvela_h.h"
 #include "framework/wide.h"
+#include "session/download_thread.h"
 #include "session/progress_dlg.h"
 #include "support.h"
 
@@ -234,6 +235,25 @@ TEST_F(Cancels, TheCloseCommandCancelsFiresCancelTransferOnceAndKeepsTheEarlierR
     EXPECT_FALSE(Requests()[1]["complete"].boolean);
 }
 
+TEST_F(Cancels, ACancelWhileTheServerPreparesItsReplyLetsThatRequestFinishAndStopsTheBatch) {
+    Queue(File(L"answered.txt", 3000));
+    Queue(File(L"never.txt", 3000));
+    test::DialogWatcher watcher([&](HWND dialog, const test::DialogWatcher::Sample&) {
+        // The body is on the server when its log says so; the reply is
+        // 1.5 s away.
+        test::Json log = Requests();
+        if (log.size() != 1 || !log[0]["complete"].boolean) return false;
+        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return true;
+    });
+    EXPECT_EQ(StartUpload(L"/slowreply/1500/u.asp"), 0);
+    EXPECT_EQ(recorder->Count(2), 1u);
+    test::PumpFor(2500);  // the reply arrives; the worker stops before the next file
+    test::Json log = Requests();
+    ASSERT_EQ(log.size(), 1u) << "the second file is never requested";
+    EXPECT_TRUE(log[0]["complete"].boolean);
+}
+
 TEST_F(Cancels, EscapeCancelsWithoutTheEvent) {
     EXPECT_EQ(StartAndInterrupt([](HWND dialog) {
                   PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -319,6 +339,51 @@ TEST_F(DownloadBatches, AFailedDownloadIsSkippedAndTheOthersGoOn) {
     EXPECT_EQ(results, (std::vector<std::wstring>{cache + L"\\one", cache + L"\\three"}));
 }
 
+TEST_F(DownloadBatches, ACancelWhileTheUserIsAskedCarriesOutTheAnswerAndThenStops) {
+    ASSERT_TRUE(test::WriteFileBytes(cache + L"\\id-1", "cached"));
+    Add(L"/file/first.pdf?size=100", L"id-1", L"first.pdf", 100);
+    Add(L"/file/second.pdf?size=100", L"id-2", L"second.pdf", 100);
+    test::MessageBoxWatcher boxes;
+    boxes.Answer(L"first.pdf", IDNO);
+    // The user closes the progress dialog while the question is up.
+    boxes.BeforeAnswer([](const test::MessageBoxWatcher::Seen&) {
+        PostMessageW(test::FindProgressDialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        Sleep(300);
+    });
+    EXPECT_EQ(Run(), 2);
+    EXPECT_EQ(user_cancels, 1);
+    test::PumpFor(1000);
+    // "No" was carried out: the new download started and stopped at its
+    // first notice; the second file never started.
+    test::Json log = test::ServerLog(test::DownloadPort());
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_NE(log[0]["target"].text.find("first.pdf"), std::string::npos);
+    EXPECT_EQ(test::ReadFileBytes(cache + L"\\id-1"), "cached");
+}
+
+TEST(Worker, StopsBeforeItsFirstFileWhenTheBatchIsNoLongerRunning) {
+    auto session = std::make_shared<corvela::TransferSession>(0);
+    HWND receiver = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    session->channel().Open(receiver);
+    test::ResetServer(test::UploadPort());
+    corvela::TransferJob job;
+    job.page = corvela::FromW(test::UploadUrl(L"/ok/u.asp").c_str());
+    job.files = {u"C:\\windows\\win.ini"};
+    auto* worker = new corvela::CKelDownloadThread();
+    HANDLE thread = worker->SetupUpload(session, job);  // the running flag is still 0
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+    MSG end = {};
+    ASSERT_TRUE(PeekMessageW(&end, receiver, 0, 0, PM_REMOVE));
+    EXPECT_EQ(end.wParam, static_cast<WPARAM>(corvela::PROGRESS_END));
+    EXPECT_EQ(end.lParam, 2) << "the end notice tells of a cancel";
+    EXPECT_FALSE(PeekMessageW(&end, receiver, 0, 0, PM_REMOVE)) << "no record before it";
+    EXPECT_EQ(test::ServerLog(test::UploadPort()).size(), 0u) << "no file touched";
+    session->channel().Close();
+    DestroyWindow(receiver);
+}
+
 TEST_F(DownloadBatches, ClosingDuringTheSecondOfThreeStopsTheThird) {
     Add(L"/file/one?size=10", L"one", L"one.txt", 10);
     Add(L"/slow/two?size=2000000&rate=200000", L"two", L"two.txt", 2000000);
@@ -330,7 +395,7 @@ TEST_F(DownloadBatches, ClosingDuringTheSecondOfThreeStopsTheThird) {
     });
     EXPECT_EQ(Run(), 2);
     EXPECT_EQ(user_cancels, 1);
-    EXPECT_EQ(watcher.samples().back().title, L"File Upload");
+    EXPECT_EQ(watcher.Final().title, L"File Upload");
     test::PumpFor(1500);  // the worker notices at its next record and stops
     test::Json log = test::ServerLog(test::DownloadPort());
     ASSERT_EQ(log.size(), 2u) << "the third file is never requested";
