@@ -140,6 +140,7 @@ struct DownloadReport {
 int DownloadProgress(void* context, uint32_t done, uint32_t total, int phase, const Text& target) {
     auto* report = static_cast<DownloadReport*>(context);
     auto record = std::make_unique<ProgressRecord>(report->counter.Make(done, total, phase, target));
+    if (!report->channel) return 1;  // nobody to tell: the download goes on
     // The dialog answers 1024 to go on and 0 to stop; an undelivered record also stops.
     return report->channel->Send(PROGRESS_DOWNLOAD, std::move(record)) != 0 ? 1 : 0;
 }
