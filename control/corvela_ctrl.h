@@ -69,6 +69,7 @@ public:
 
     // Local services.
     Text ChangeSpecialChar(Text sFileName);
+    Text GetFolderPath();
 
     // What the list window reads through its owner.
     const Text& HintText() const { return hint_text_; }

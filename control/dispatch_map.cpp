@@ -34,7 +34,7 @@ std::vector<DispMember> Members() {
         {17, L"OpenDownload", K::Method, {L"sCacheFolder"}, Bind<&C::OpenDownload>(), kNone},
         {18, L"AddDownloadUrlForCache", K::Method, {L"sUrl", L"sUniqueID", L"sDstFileName", L"lSize"},
          Bind<&C::AddDownloadUrlForCache>(), kNone},
-        {19, L"GetFolderPath", K::Method, {}, Later({}), kNone},
+        {19, L"GetFolderPath", K::Method, {}, Bind<&C::GetFolderPath>(), kNone},
         {20, L"ChangeSpecialChar", K::Method, {L"sFileName"}, Bind<&C::ChangeSpecialChar>(), kNone},
         {21, L"StartDownload2", K::Method, {L"sCacheFolder", L"sTitle"}, Bind<&C::StartDownload2>(), kNone},
         {22, L"StartUpload2", K::Method, {L"sPage", L"sDstFolder", L"sPrefix", L"sID", L"sPwd", L"sTitle"},
