@@ -1,1 +1,5 @@
+list(APPEND CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/drop_filter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/file_entry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/file_list_model.cpp)
 list(APPEND WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/file_list_ctrl.cpp)
