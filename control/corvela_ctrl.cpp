@@ -52,9 +52,9 @@ CCorvelaCtrl::CCorvelaCtrl() : OleControl(ControlClass()), file_list_(new CFileL
 }
 
 CCorvelaCtrl::~CCorvelaCtrl() {
+    // The icon strip is attached to the list view at once, which frees it
+    // with its window.
     ForgetControl(this);
-    // Once attached, the list view owns the image list and frees it itself.
-    if (small_icons_ && !file_list_->Window()) ImageList_Destroy(small_icons_);
 }
 
 void CCorvelaCtrl::LoadLanguageTexts() {
@@ -120,6 +120,8 @@ LRESULT CCorvelaCtrl::OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam
             DefaultProcessing(message, wparam, lparam);
             OnSize(wparam, lparam);
             return 0;
+        case WM_NOTIFY:
+            return OnNotify(wparam, lparam);
         case WM_FIRE_CANCEL_TRANSFER:
             FireCancelTransfer();
             return 0;
@@ -146,6 +148,12 @@ LRESULT CCorvelaCtrl::OnCreate(WPARAM wparam, LPARAM lparam) {
 
     FireEvent(EVENT_INIT_COMPLETE);
     return 0;
+}
+
+LRESULT CCorvelaCtrl::OnNotify(WPARAM wparam, LPARAM lparam) {
+    auto* header = reinterpret_cast<NMHDR*>(lparam);
+    if (header->idFrom == LIST_ID && header->hwndFrom == file_list_->Window()) return file_list_->OnNotify(*header);
+    return DefaultProcessing(WM_NOTIFY, wparam, lparam);
 }
 
 void CCorvelaCtrl::OnSize(WPARAM, LPARAM) {

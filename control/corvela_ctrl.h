@@ -8,6 +8,7 @@
 #include "common/constants.h"
 #include "common/text.h"
 #include "filelist/file_list_ctrl.h"
+#include "filelist/file_list_model.h"
 #include "framework/handles.h"
 #include "framework/ole_control.h"
 #include "session/transfer_job.h"
@@ -67,6 +68,31 @@ public:
     Text GetReturn(int32_t nIndex);
     Text GetReturnSize(Text filepath);
 
+    // The file list (control/file_list_members.cpp). Without a window the
+    // list has no rows: insertions add nothing and getters give "".
+    Text GetDelfileList();
+    Text GetisBigfileYN();
+    Text GetisBigfileSizeAll();
+    Text GetFileListAll();
+    Text GetIsDocfileAll();
+    void InsertFileList(Text filename, Text filepath, Text fileinfo1, Text fileinfo2, Text filesize);
+    void InsertFileListDRM(Text filename, Text filepath, Text fileinfo1, Text fileinfo2, Text filesize, bool bDRM);
+    void InsertUserN(Text Username);
+    void InsertFileInfo(Text info);
+    void SetCheckList(int32_t nIndex, bool isCheck);
+    void ListUP();
+    void ListDOWN();
+    void DeleteFileList();
+    void DeleteFileListAll();
+    Text GetCheckFileInfo();
+    void SetAllowedExt(Text sList);
+    Text GetfilePath(int16_t nIndex);
+    Text GetfileName(int16_t index);
+    Text GetfileInfo1(int16_t index);
+    Text GetfileInfo2(int16_t index);
+    Text GetfileChecked(int16_t index);
+    Text GetFileSize(int16_t index);
+
     // Local services.
     Text ChangeSpecialChar(Text sFileName);
     Text GetFolderPath();
@@ -81,6 +107,9 @@ public:
 
     // Fired by the list window and the progress dialog.
     void FireCancelTransfer();
+    void FireAttachAddFile(const Text& mfilename);
+    void FireClickCheckBox(const Text& UserList);
+    void FireDbClListFile(const Text& mPath, const Text& mUserList);
 
 protected:
     LRESULT OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -88,6 +117,11 @@ protected:
 private:
     LRESULT OnCreate(WPARAM wparam, LPARAM lparam);
     void OnSize(WPARAM wparam, LPARAM lparam);
+    // Notifications of the list window go back to it (see CFileListCtrl::OnNotify).
+    LRESULT OnNotify(WPARAM wparam, LPARAM lparam);
+    FileListModel ListModel();
+    // Tells the user when an insertion found the list full.
+    void ReportInsertResult(InsertResult result);
     void LoadLanguageTexts();
     TransferJob NewJob(int32_t mode) const;
     TransferJob UploadJob(int32_t mode, const Text& page, const Text& dst_folder, const Text& prefix,
@@ -99,7 +133,7 @@ private:
 
     std::unique_ptr<CFileListCtrl> file_list_;
     HIMAGELIST small_icons_ = nullptr;
-    Text list_texts_[5];  // the file list's kept texts, as the list model fills them
+    FileListTexts list_texts_;
     Text hint_text_;
     Text refusal_text_;
     TransferQueues queues_;

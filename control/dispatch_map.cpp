@@ -7,20 +7,17 @@ namespace {
 
 const DispHandler kNone;
 
-DispHandler Later(std::vector<VARTYPE> parameters) { return NotAvailable(std::move(parameters)); }
-
 std::vector<DispMember> Members() {
     using K = DispKind;
     using C = CCorvelaCtrl;
-    const VARTYPE S = VT_BSTR;
     return {
         {1, L"tipString", K::Property, {}, Bind<&C::GettipString>(), Bind<&C::SettipString>()},
         {2, L"nType", K::Property, {}, Bind<&C::GetnType>(), Bind<&C::SetnType>()},
-        {3, L"DelfileList", K::Property, {}, Later({}), kNone},
-        {4, L"isBigfileYN", K::Property, {}, Later({}), kNone},
-        {5, L"isBigfileSizeAll", K::Property, {}, Later({}), kNone},
-        {6, L"FileListAll", K::Property, {}, Later({}), kNone},
-        {7, L"IsDocfileAll", K::Property, {}, Later({}), kNone},
+        {3, L"DelfileList", K::Property, {}, Bind<&C::GetDelfileList>(), kNone},
+        {4, L"isBigfileYN", K::Property, {}, Bind<&C::GetisBigfileYN>(), kNone},
+        {5, L"isBigfileSizeAll", K::Property, {}, Bind<&C::GetisBigfileSizeAll>(), kNone},
+        {6, L"FileListAll", K::Property, {}, Bind<&C::GetFileListAll>(), kNone},
+        {7, L"IsDocfileAll", K::Property, {}, Bind<&C::GetIsDocfileAll>(), kNone},
         {8, L"HideProgressDlg", K::Property, {}, kNone, Bind<&C::SetHideProgressDlg>()},
         {9, L"SetBigLang", K::Property, {}, kNone, Bind<&C::SetSetBigLang>()},
         {10, L"NTLM", K::Property, {}, kNone, Bind<&C::SetNTLM>()},
@@ -41,27 +38,27 @@ std::vector<DispMember> Members() {
          Bind<&C::StartUpload2>(), kNone},
         {23, L"StartUpload3", K::Method, {L"sPage", L"sDstFolder", L"sPrefix", L"sID", L"sPwd", L"sSID"},
          Bind<&C::StartUpload3>(), kNone},
-        {24, L"DeleteFileList", K::Method, {}, Later({}), kNone},
+        {24, L"DeleteFileList", K::Method, {}, Bind<&C::DeleteFileList>(), kNone},
         {25, L"InsertFileList", K::Method, {L"filename", L"filepath", L"fileinfo1", L"fileinfo2", L"filesize"},
-         Later({S, S, S, S, S}), kNone},
-        {26, L"InsertUserN", K::Method, {L"Username"}, Later({S}), kNone},
-        {27, L"SetCheckList", K::Method, {L"nIndex", L"isCheck"}, Later({VT_I4, VT_BOOL}), kNone},
-        {28, L"InsertFileInfo", K::Method, {L"sInfo"}, Later({S}), kNone},
+         Bind<&C::InsertFileList>(), kNone},
+        {26, L"InsertUserN", K::Method, {L"Username"}, Bind<&C::InsertUserN>(), kNone},
+        {27, L"SetCheckList", K::Method, {L"nIndex", L"isCheck"}, Bind<&C::SetCheckList>(), kNone},
+        {28, L"InsertFileInfo", K::Method, {L"sInfo"}, Bind<&C::InsertFileInfo>(), kNone},
         {29, L"AddFilename", K::Method, {L"sFilename"}, Bind<&C::AddFilename>(), kNone},
-        {30, L"ListUP", K::Method, {}, Later({}), kNone},
-        {31, L"ListDOWN", K::Method, {}, Later({}), kNone},
-        {32, L"DeleteFileListAll", K::Method, {}, Later({}), kNone},
-        {33, L"GetCheckFileInfo", K::Method, {}, Later({}), kNone},
+        {30, L"ListUP", K::Method, {}, Bind<&C::ListUP>(), kNone},
+        {31, L"ListDOWN", K::Method, {}, Bind<&C::ListDOWN>(), kNone},
+        {32, L"DeleteFileListAll", K::Method, {}, Bind<&C::DeleteFileListAll>(), kNone},
+        {33, L"GetCheckFileInfo", K::Method, {}, Bind<&C::GetCheckFileInfo>(), kNone},
         {34, L"InsertFileListDRM", K::Method,
          {L"filename", L"filepath", L"fileinfo1", L"fileinfo2", L"filesize", L"bDRM"},
-         Later({S, S, S, S, S, VT_BOOL}), kNone},
-        {35, L"SetAllowedExt", K::Method, {L"sList"}, Later({S}), kNone},
-        {36, L"GetfilePath", K::IndexedProperty, {L"nIndex"}, Later({VT_I2}), kNone},
-        {37, L"GetfileName", K::IndexedProperty, {L"index"}, Later({VT_I2}), kNone},
-        {38, L"GetfileInfo1", K::IndexedProperty, {L"index"}, Later({VT_I2}), kNone},
-        {39, L"GetfileInfo2", K::IndexedProperty, {L"index"}, Later({VT_I2}), kNone},
-        {40, L"GetfileChecked", K::IndexedProperty, {L"index"}, Later({VT_I2}), kNone},
-        {41, L"GetFileSize", K::IndexedProperty, {L"index"}, Later({VT_I2}), kNone},
+         Bind<&C::InsertFileListDRM>(), kNone},
+        {35, L"SetAllowedExt", K::Method, {L"sList"}, Bind<&C::SetAllowedExt>(), kNone},
+        {36, L"GetfilePath", K::IndexedProperty, {L"nIndex"}, Bind<&C::GetfilePath>(), kNone},
+        {37, L"GetfileName", K::IndexedProperty, {L"index"}, Bind<&C::GetfileName>(), kNone},
+        {38, L"GetfileInfo1", K::IndexedProperty, {L"index"}, Bind<&C::GetfileInfo1>(), kNone},
+        {39, L"GetfileInfo2", K::IndexedProperty, {L"index"}, Bind<&C::GetfileInfo2>(), kNone},
+        {40, L"GetfileChecked", K::IndexedProperty, {L"index"}, Bind<&C::GetfileChecked>(), kNone},
+        {41, L"GetFileSize", K::IndexedProperty, {L"index"}, Bind<&C::GetFileSize>(), kNone},
         {42, L"GetReturnSize", K::IndexedProperty, {L"filepath"}, Bind<&C::GetReturnSize>(), kNone},
     };
 }

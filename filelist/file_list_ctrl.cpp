@@ -1,19 +1,229 @@
 #include "filelist/file_list_ctrl.h"
 
-#include "framework/handles.h"
+#include <algorithm>
+#include <vector>
+
+#include "common/constants.h"
+#include "control/corvela_ctrl.h"
+#include "filelist/columns.h"
+#include "filelist/drop_filter.h"
+#include "filelist/empty_list_hint.h"
+#include "filelist/file_list_model.h"
 #include "framework/resources.h"
+#include "framework/wide.h"
 
 namespace corvela {
+namespace {
 
-CFileListCtrl::~CFileListCtrl() {
-    if (window_ && IsWindow(window_)) DestroyWindow(window_);
+constexpr UINT_PTR SUBCLASS_ID = 1;
+constexpr UINT DROP_ITEM_COUNT = 0xFFFFFFFF;
+const Text DROPPED_PATH_END = u"|";
+const Text EXTENSION_LIMIT_CAPTION = u"File Extension Limit";
+const Text BROWSER_PROGRAM = u"Iexplore.exe";
+const Text OPEN_VERB = u"open";
+constexpr COLORREF BIG_MARKER_COLOUR = RGB(0, 0, 255);
+constexpr COLORREF TEXT_COLOUR = RGB(0, 0, 0);
+
+struct DropTraits {
+    using Handle = HDROP;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { DragFinish(h); }
+};
+using DropHandle = UniqueHandle<DropTraits>;
+
+// The whole path of a dropped item, however long it is.
+Text DroppedPath(HDROP drop, UINT item) {
+    const UINT length = DragQueryFileW(drop, item, nullptr, 0);
+    std::vector<wchar_t> path(length + 1, L'\0');
+    const UINT copied = DragQueryFileW(drop, item, path.data(), length + 1);
+    return FromW(path.data(), copied);
 }
 
+// An item whose attributes cannot be read is no file the page could attach.
+bool IsFolderOrUnreadable(const Text& path) {
+    const DWORD attributes = GetFileAttributesW(W(path));
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void ShowMessage(const Text& text, const Text& caption) { MessageBoxW(nullptr, W(text), W(caption), MB_OK); }
+
+bool IsReportView(HWND list) { return (GetWindowLongPtrW(list, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT; }
+
+}  // namespace
+
 bool CFileListCtrl::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
-    window_ = CreateWindowExW(0, WC_LISTVIEWW, L"", style, rect.left, rect.top, rect.right - rect.left,
-                              rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                              ModuleInstance(), nullptr);
-    return window_ != nullptr;
+    OwnedWindow created(CreateWindowExW(0, WC_LISTVIEWW, L"", style, rect.left, rect.top, rect.right - rect.left,
+                                        rect.bottom - rect.top, parent,
+                                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), ModuleInstance(),
+                                        nullptr));
+    if (!created) return false;
+    if (!SetWindowSubclass(created.Get(), &CFileListCtrl::SubclassProcedure, SUBCLASS_ID,
+                           reinterpret_cast<DWORD_PTR>(this)))
+        return false;
+    window_ = std::move(created);
+    rows_ = ListViewRows(window_.Get());
+    DragAcceptFiles(window_.Get(), TRUE);
+    return true;
+}
+
+RowStore& CFileListCtrl::Rows() {
+    if (window_) return rows_;
+    return no_rows_;
+}
+
+// ---- the list view's own messages ----
+
+LRESULT CALLBACK CFileListCtrl::SubclassProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                                  UINT_PTR, DWORD_PTR self) {
+    return reinterpret_cast<CFileListCtrl*>(self)->OnMessage(window, message, wparam, lparam);
+}
+
+LRESULT CFileListCtrl::OnMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_DROPFILES:
+            OnDropFiles(window, reinterpret_cast<HDROP>(wparam));
+            return 0;
+        case WM_ERASEBKGND:
+            return OnEraseBackground(window, reinterpret_cast<HDC>(wparam));
+        case WM_RBUTTONDOWN:
+            // The list view never sees a right-button press: no selection, no menu.
+            return 0;
+        case WM_NCDESTROY:
+            return OnDestroyed(window, wparam, lparam);
+        default:
+            return DefSubclassProc(window, message, wparam, lparam);
+    }
+}
+
+LRESULT CFileListCtrl::OnDestroyed(HWND window, WPARAM wparam, LPARAM lparam) {
+    RemoveWindowSubclass(window, &CFileListCtrl::SubclassProcedure, SUBCLASS_ID);
+    window_.Release();
+    rows_ = ListViewRows();
+    return DefSubclassProc(window, WM_NCDESTROY, wparam, lparam);
+}
+
+// Each refused file gets its own message and the rest of the drop goes on;
+// the page hears once about every file that passed, in drop order.
+void CFileListCtrl::OnDropFiles(HWND window, HDROP raw_drop) {
+    const DropHandle drop(raw_drop);
+    const UINT count = DragQueryFileW(raw_drop, DROP_ITEM_COUNT, nullptr, 0);
+    Text dropped_files;
+    bool accepted_any = false;
+    for (UINT item = 0; item < count; ++item) {
+        const Text path = DroppedPath(raw_drop, item);
+        if (const auto refusal = ExtensionRefusal(allowed_extensions_, path, owner_->RefusalText())) {
+            ShowMessage(*refusal, EXTENSION_LIMIT_CAPTION);
+            continue;
+        }
+        accepted_any = true;
+        if (IsFolderOrUnreadable(path)) {
+            ShowMessage(LoadResString(IDS_NO_FOLDERS), LoadResString(IDS_FOLDER_MESSAGE_CAPTION));
+            continue;
+        }
+        dropped_files += path + DROPPED_PATH_END;
+    }
+    if (!dropped_files.empty()) owner_->FireAttachAddFile(dropped_files);
+    if (accepted_any) DefSubclassProc(window, WM_DROPFILES, reinterpret_cast<WPARAM>(raw_drop), 0);
+}
+
+LRESULT CFileListCtrl::OnEraseBackground(HWND window, HDC dc) {
+    DefSubclassProc(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    if (Rows().RowCount() == 0) {
+        RECT client = {};
+        GetClientRect(window, &client);
+        PaintEmptyListHint(dc, client, owner_->HintText());
+    }
+    return TRUE;
+}
+
+// ---- notifications handed back by the owner ----
+
+LRESULT CFileListCtrl::OnNotify(NMHDR& header) {
+    switch (header.code) {
+        case NM_CLICK:
+            OnClick(reinterpret_cast<const NMITEMACTIVATE&>(header));
+            return 0;
+        case NM_DBLCLK:
+            OnDoubleClick(reinterpret_cast<const NMITEMACTIVATE&>(header));
+            return 0;
+        case NM_CUSTOMDRAW:
+            return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+        default:
+            return 0;
+    }
+}
+
+// A click on a check box arrives before the list view flips it, so that row
+// counts as flipped; a click on a name flips the box here. Either way the
+// page hears the entries checked once the click has taken effect.
+void CFileListCtrl::OnClick(const NMITEMACTIVATE& click) {
+    const UINT hit = HitFlags(click.ptAction);
+    const int row = RowAtPoint(click.ptAction);
+    if (hit & LVHT_ONITEMSTATEICON) {
+        owner_->FireClickCheckBox(BuildUserList(Rows(), row));
+    } else if ((hit & LVHT_ONITEMLABEL) && row != NO_ROW) {
+        Rows().SetChecked(row, !Rows().IsChecked(row));
+        owner_->FireClickCheckBox(BuildUserList(Rows()));
+    }
+}
+
+// Nothing is opened for a double click that names no entry: there is no
+// file to show.
+void CFileListCtrl::OnDoubleClick(const NMITEMACTIVATE& click) {
+    Text user_list;
+    if (HitFlags(click.ptAction) & LVHT_ONITEMSTATEICON) {
+        user_list = BuildUserList(Rows(), RowAtPoint(click.ptAction));
+        owner_->FireClickCheckBox(user_list);
+    }
+    const bool on_entry = click.iItem >= 0 && click.iItem < Rows().RowCount();
+    const Text path = on_entry ? Rows().CellText(click.iItem, COLUMN_FILEPATH) : Text();
+    if (owner_->UseDbCl() == 1) {
+        owner_->FireDbClListFile(path, user_list);
+    } else if (on_entry) {
+        ShellExecuteW(window_.Get(), W(OPEN_VERB), W(BROWSER_PROGRAM), W(path), nullptr, SW_SHOWNORMAL);
+    }
+}
+
+LRESULT CFileListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+            draw.clrText = draw.iSubItem == COLUMN_BIG_MARKER ? BIG_MARKER_COLOUR : TEXT_COLOUR;
+            return CDRF_DODEFAULT;
+        default:
+            return CDRF_DODEFAULT;
+    }
+}
+
+// ---- where a point lies ----
+
+UINT CFileListCtrl::HitFlags(POINT point) const {
+    LVHITTESTINFO hit = {};
+    hit.pt = point;
+    ListView_HitTest(window_.Get(), &hit);
+    return hit.flags;
+}
+
+// The list view's hit test first; where it finds nothing in report view, the
+// whole-row rectangles of the rows on the page are tried.
+int CFileListCtrl::RowAtPoint(POINT point) const {
+    HWND list = window_.Get();
+    LVHITTESTINFO hit = {};
+    hit.pt = point;
+    const int row = ListView_HitTest(list, &hit);
+    if (row != -1 || !IsReportView(list)) return row;
+    const int first = ListView_GetTopIndex(list);
+    const int last = std::min(first + ListView_GetCountPerPage(list), ListView_GetItemCount(list) - 1);
+    for (int candidate = first; candidate <= last; ++candidate) {
+        RECT bounds = {};
+        if (ListView_GetItemRect(list, candidate, &bounds, LVIR_BOUNDS) && PtInRect(&bounds, point))
+            return candidate;
+    }
+    return NO_ROW;
 }
 
 HIMAGELIST LoadImageStrip(UINT bitmap_id, int cell_width, COLORREF mask_colour, bool masked) {

@@ -1,11 +1,16 @@
 // The list window over the whole control: a report-view list with check
-// boxes whose rows are the attached files.
+// boxes whose rows are the attached files. It takes files dropped from the
+// shell and tells the page about them, reports clicks on check boxes and
+// double clicks, colours the big-file marker and paints a hint while empty.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "common/text.h"
+#include "filelist/list_view_rows.h"
+#include "framework/handles.h"
 
 namespace corvela {
 
@@ -16,21 +21,51 @@ public:
     CFileListCtrl() = default;
     CFileListCtrl(const CFileListCtrl&) = delete;
     CFileListCtrl& operator=(const CFileListCtrl&) = delete;
-    ~CFileListCtrl();
+    // Destroys the window while every member its last messages may reach
+    // still exists.
+    ~CFileListCtrl() { window_.Reset(); }
 
+    // The control whose events the window fires and whose texts it shows;
+    // set before the window is created.
     void SetOwner(CCorvelaCtrl* owner) { owner_ = owner; }
     CCorvelaCtrl* Owner() const { return owner_; }
 
-    // Creates the list view window with the given styles over `rect`.
+    // Creates the list view window with the given styles over `rect` and
+    // opens it to files dropped from the shell.
     bool Create(DWORD style, const RECT& rect, HWND parent, UINT id);
-    HWND Window() const { return window_; }
+    HWND Window() const { return window_.Get(); }
 
     TextList& AllowedExtensions() { return allowed_extensions_; }
 
+    // The rows of the list view; while there is no window, a store that
+    // holds no rows.
+    RowStore& Rows();
+
+    // The list view tells its parent about clicks, double clicks and custom
+    // drawing; the owner hands those notifications back here and returns
+    // the answer to the list view.
+    LRESULT OnNotify(NMHDR& header);
+
 private:
-    HWND window_ = nullptr;
+    static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                              UINT_PTR id, DWORD_PTR self);
+    LRESULT OnMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT OnDestroyed(HWND window, WPARAM wparam, LPARAM lparam);
+    void OnDropFiles(HWND window, HDROP drop);
+    LRESULT OnEraseBackground(HWND window, HDC dc);
+    void OnClick(const NMITEMACTIVATE& click);
+    void OnDoubleClick(const NMITEMACTIVATE& click);
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
+
+    UINT HitFlags(POINT point) const;
+    // The row under a client point, or NO_ROW.
+    int RowAtPoint(POINT point) const;
+
+    OwnedWindow window_;
     CCorvelaCtrl* owner_ = nullptr;
     TextList allowed_extensions_;
+    ListViewRows rows_;
+    NoRows no_rows_;
 };
 
 // Loads a bitmap resource as an image list of cells `cell_width` wide and

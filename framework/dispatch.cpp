@@ -162,11 +162,4 @@ HRESULT DispatchTable::Invoke(void* object, DISPID id, WORD flags, DISPPARAMS* p
     return handler->call(object, call);
 }
 
-DispHandler NotAvailable(std::vector<VARTYPE> parameters) {
-    DispHandler handler;
-    handler.call = [](void*, DispCall&) -> HRESULT { return E_NOTIMPL; };
-    handler.parameters = std::move(parameters);
-    return handler;
-}
-
 }  // namespace corvela

@@ -109,10 +109,6 @@ DispHandler Bind() {
     return handler;
 }
 
-// A member whose behaviour is not available in this build: its arguments
-// are checked as declared, and the call answers E_NOTIMPL.
-DispHandler NotAvailable(std::vector<VARTYPE> parameters);
-
 enum class DispKind {
     Method,
     Property,           // get and put; a missing handler refuses that access
