@@ -57,7 +57,7 @@ link_korean_font() {
     cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
     local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
     local face
-    for face in "Tahoma" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
+    for face in "Tahoma" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "돋움"; do
         timeout 60 wine reg add "$key" /v "$face" /d 'NanumGothic' /f > /dev/null 2>&1
     done
 }

@@ -279,3 +279,42 @@ TEST(LastCreatedControl, NeverNamesAControlThatIsGone) {
 }
 
 }  // namespace
+
+namespace {
+
+// A script host that never gives the control a window (the platform's
+// cscript, for one) may call anything: every member answers.
+TEST(WithoutWindow, EveryMemberAnswersAScriptHostThatNeverGaveAWindow) {
+    IDispatch* control = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_Corvela, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               reinterpret_cast<void**>(&control)),
+              S_OK);
+    const Var s(L"x"), n(1), yes(true);
+    const std::vector<std::pair<const wchar_t*, std::vector<Var>>> methods = {
+        {L"AddDownloadUrl", {s, s, n}}, {L"StartDownload", {s}}, {L"AddUploadFile", {s, s}},
+        {L"StartUpload", {s, s, s, s, s}}, {L"GetReturn", {n}}, {L"OpenDownload", {s}},
+        {L"AddDownloadUrlForCache", {s, s, s, n}}, {L"ChangeSpecialChar", {s}}, {L"StartDownload2", {s, s}},
+        {L"StartUpload2", {s, s, s, s, s, s}}, {L"StartUpload3", {s, s, s, s, s, s}}, {L"DeleteFileList", {}},
+        {L"InsertFileList", {s, s, s, s, s}}, {L"InsertUserN", {s}}, {L"SetCheckList", {n, yes}},
+        {L"InsertFileInfo", {s}}, {L"AddFilename", {s}}, {L"ListUP", {}}, {L"ListDOWN", {}},
+        {L"DeleteFileListAll", {}}, {L"GetCheckFileInfo", {}}, {L"InsertFileListDRM", {s, s, s, s, s, yes}},
+        {L"SetAllowedExt", {s}}, {L"GetfilePath", {n}}, {L"GetfileName", {n}}, {L"GetfileInfo1", {n}},
+        {L"GetfileInfo2", {n}}, {L"GetfileChecked", {n}}, {L"GetFileSize", {n}}, {L"GetReturnSize", {s}},
+        {L"nType", {}}, {L"tipString", {}}, {L"DelfileList", {}}, {L"isBigfileYN", {}},
+        {L"isBigfileSizeAll", {}}, {L"FileListAll", {}}, {L"IsDocfileAll", {}},
+    };
+    // The queue holds "x", which is neither a file nor a URL: the batches
+    // that try it fail quietly.
+    test::MessageBoxWatcher boxes;
+    for (const auto& method : methods)
+        EXPECT_EQ(test::Invoke(control, method.first, DISPATCH_METHOD | DISPATCH_PROPERTYGET, method.second).hr, S_OK)
+            << method.first;
+    for (const wchar_t* property : {L"HideProgressDlg", L"SetBigLang", L"NTLM", L"UseDbCl", L"nType", L"tipString"})
+        EXPECT_EQ(test::Put(control, property, property == std::wstring(L"tipString") ? Var(L"t") : Var(1)), S_OK)
+            << property;
+    EXPECT_EQ(test::Get(control, L"FileListAll").Text(), L"");
+    test::Put(control, L"SetBigLang", Var(2));  // this thread speaks English again
+    control->Release();
+}
+
+}  // namespace
