@@ -52,56 +52,20 @@ int g_arrivals = 0;
 // Set when a download overran its time: every receiver then says stop.
 bool g_refuse_everything = false;
 
-// Stands in for the progress dialog: a window on the test thread that claims
-// each record, keeps a copy and answers 1024, or 0 at one chosen record.
-class Receiver {
+// The progress dialog's side: answers 1024 to every record, or 0 at one
+// chosen record (and to all of them once a download overran its time), and
+// notes the order in which records of all receivers arrived.
+class Receiver : public test::ProgressReceiver {
 public:
-    explicit Receiver(size_t refuse_at = NEVER) : refuse_at_(refuse_at) {
-        static const ATOM registered = [] {
-            WNDCLASSW window_class = {};
-            window_class.lpfnWndProc = Procedure;
-            window_class.hInstance = GetModuleHandleW(nullptr);
-            window_class.lpszClassName = L"CorvelaDownloadReceiver";
-            return RegisterClassW(&window_class);
-        }();
-        (void)registered;
-        window_ = CreateWindowExW(0, L"CorvelaDownloadReceiver", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleW(nullptr), this);
-        channel.Open(window_);
-    }
-    ~Receiver() {
-        channel.Close();
-        DestroyWindow(window_);
+    explicit Receiver(size_t refuse_at = NEVER) {
+        on_record = [this, refuse_at](const ProgressRecord&) -> LRESULT {
+            arrivals.push_back(++g_arrivals);
+            const bool refuse = g_refuse_everything || records.size() - 1 == refuse_at;
+            return refuse ? 0 : corvela::PROGRESS_REPLY_CONTINUE;
+        };
     }
 
-    corvela::ProgressChannel channel;
-    std::vector<ProgressRecord> records;
-    std::vector<WPARAM> kinds;
     std::vector<int> arrivals;
-
-private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-        if (message == WM_NCCREATE) {
-            auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<Receiver*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self && message == corvela::WM_TRANSFER_PROGRESS) return self->OnProgress(wparam, lparam);
-        return DefWindowProcW(window, message, wparam, lparam);
-    }
-
-    LRESULT OnProgress(WPARAM kind, LPARAM lparam) {
-        std::unique_ptr<ProgressRecord> record = channel.Claim(lparam);
-        if (!record) return 0;
-        records.push_back(*record);
-        kinds.push_back(kind);
-        arrivals.push_back(++g_arrivals);
-        const bool refuse = g_refuse_everything || records.size() - 1 == refuse_at_;
-        return refuse ? 0 : corvela::PROGRESS_REPLY_CONTINUE;
-    }
-
-    HWND window_ = nullptr;
-    size_t refuse_at_;
 };
 
 // Runs each download on a thread of its own while the test thread pumps

@@ -452,6 +452,51 @@ void MessageBoxWatcher::Run() {
     }
 }
 
+// ---- the dialog's side of the progress notices ----
+
+ProgressReceiver::ProgressReceiver() {
+    static const ATOM registered = [] {
+        WNDCLASSW window_class = {};
+        window_class.lpfnWndProc = &ProgressReceiver::Procedure;
+        window_class.hInstance = GetModuleHandleW(nullptr);
+        window_class.lpszClassName = L"CorvelaTestProgressReceiver";
+        return RegisterClassW(&window_class);
+    }();
+    (void)registered;
+    window_ = CreateWindowExW(0, L"CorvelaTestProgressReceiver", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              GetModuleHandleW(nullptr), this);
+    channel.Open(window_);
+}
+
+ProgressReceiver::~ProgressReceiver() { Destroy(); }
+
+void ProgressReceiver::Destroy() {
+    if (window_) DestroyWindow(window_);
+    window_ = nullptr;
+}
+
+LRESULT CALLBACK ProgressReceiver::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<ProgressReceiver*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self && message == corvela::WM_TRANSFER_PROGRESS) return self->Take(wparam, lparam);
+    if (self && message == WM_DESTROY) self->channel.Close();
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+LRESULT ProgressReceiver::Take(WPARAM kind, LPARAM lparam) {
+    std::unique_ptr<corvela::ProgressRecord> record = channel.Claim(lparam);
+    if (!record) return 0;
+    ++claimed;
+    if (keep_records) {
+        records.push_back(*record);
+        kinds.push_back(kind);
+    }
+    return on_record ? on_record(*record) : corvela::PROGRESS_REPLY_CONTINUE;
+}
+
 // ---- the progress dialog ----
 
 HWND FindProgressDialog() {

@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "session/progress_channel.h"
+
 namespace test {
 
 // ---- environment and files ----
@@ -128,6 +130,35 @@ private:
     std::vector<Seen> seen_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
+};
+
+// ---- the dialog's side of the progress notices ----
+
+// Stands in for the progress dialog: a hidden window on the test thread
+// whose channel a transport posts and sends its records to. Each record is
+// claimed, counted and (unless keep_records is false) kept in order; a sent
+// record is answered with what on_record returns (continue by default).
+class ProgressReceiver {
+public:
+    ProgressReceiver();
+    ~ProgressReceiver();
+    ProgressReceiver(const ProgressReceiver&) = delete;
+    ProgressReceiver& operator=(const ProgressReceiver&) = delete;
+
+    // The window goes, and its channel is closed with it, as the dialog's is.
+    void Destroy();
+
+    corvela::ProgressChannel channel;
+    std::vector<corvela::ProgressRecord> records;
+    std::vector<WPARAM> kinds;
+    bool keep_records = true;
+    size_t claimed = 0;
+    std::function<LRESULT(const corvela::ProgressRecord&)> on_record;
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT Take(WPARAM kind, LPARAM lparam);
+    HWND window_ = nullptr;
 };
 
 // ---- the progress dialog of a running batch ----

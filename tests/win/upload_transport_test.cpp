@@ -68,64 +68,7 @@ bool MakeSparseFile(const std::wstring& path, uint64_t length, char last_byte) {
            WriteFile(file.Get(), &last_byte, 1, &written, nullptr) && written == 1;
 }
 
-// ---- the dialog's side: a hidden window that claims every record ----
-
-class Receiver {
-public:
-    Receiver() {
-        static const ATOM registered = [] {
-            WNDCLASSW window_class = {};
-            window_class.lpfnWndProc = Proc;
-            window_class.hInstance = GetModuleHandleW(nullptr);
-            window_class.lpszClassName = L"CorvelaUploadTestReceiver";
-            return RegisterClassW(&window_class);
-        }();
-        (void)registered;
-        window_ = CreateWindowExW(0, L"CorvelaUploadTestReceiver", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleW(nullptr), this);
-        channel.Open(window_);
-    }
-    ~Receiver() { Destroy(); }
-    Receiver(const Receiver&) = delete;
-    Receiver& operator=(const Receiver&) = delete;
-
-    // As the dialog does: its window goes, and the channel is closed with it.
-    void Destroy() {
-        if (window_) DestroyWindow(window_);
-        window_ = nullptr;
-    }
-
-    corvela::ProgressChannel channel;
-    std::vector<ProgressRecord> records;
-    bool keep_records = true;
-    size_t claimed = 0;
-    std::function<void(const ProgressRecord&)> on_record;
-
-private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-        if (message == WM_NCCREATE) {
-            auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<Receiver*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self && message == corvela::WM_TRANSFER_PROGRESS && wparam == corvela::PROGRESS_UPLOAD) {
-            self->Take(lparam);
-            return 0;
-        }
-        if (self && message == WM_DESTROY) self->channel.Close();
-        return DefWindowProcW(window, message, wparam, lparam);
-    }
-
-    void Take(LPARAM lparam) {
-        std::unique_ptr<ProgressRecord> record = channel.Claim(lparam);
-        if (!record) return;
-        ++claimed;
-        if (keep_records) records.push_back(*record);
-        if (on_record) on_record(*record);
-    }
-
-    HWND window_ = nullptr;
-};
+using Receiver = test::ProgressReceiver;
 
 // ---- one upload, run on a worker thread while the test thread pumps ----
 
@@ -417,8 +360,9 @@ TEST_F(UploadTransport, CancelStopsBeforeTheNextBlockIsWritten) {
     RunningFlag running{1};
     CHttpUpload upload(&running, &library);
     Receiver receiver;
-    receiver.on_record = [&](const ProgressRecord& record) {
+    receiver.on_record = [&](const ProgressRecord& record) -> LRESULT {
         if (record.stage == corvela::STAGE_PROGRESS) running.store(0);
+        return 0;
     };
     EXPECT_EQ(RunUpload(upload, &receiver, job), 0);
 
@@ -697,7 +641,10 @@ TEST_F(UploadTransport, ReceiverWindowDestroyedMidUpload) {
         Receiver receiver;
         receiver.keep_records = false;
         bool destroy = false;
-        receiver.on_record = [&](const ProgressRecord&) { destroy = true; };
+        receiver.on_record = [&](const ProgressRecord&) -> LRESULT {
+            destroy = true;
+            return 0;
+        };
         EXPECT_EQ(RunUpload(upload, &receiver, job, UPLOAD_TIMEOUT_MS,
                             [&] {
                                 if (destroy) receiver.Destroy();
@@ -728,8 +675,9 @@ TEST(UploadLargeFile, DISABLED_FileOneBytePastAFullPieceGoesAsTwoRequests) {
     Receiver receiver;
     receiver.keep_records = false;
     std::vector<ProgressRecord> kept;  // every record but the progress ones
-    receiver.on_record = [&](const ProgressRecord& record) {
+    receiver.on_record = [&](const ProgressRecord& record) -> LRESULT {
         if (record.stage != corvela::STAGE_PROGRESS) kept.push_back(record);
+        return 0;
     };
     const DWORD start = GetTickCount();
     ASSERT_EQ(RunUpload(upload, &receiver, job, 50 * 60 * 1000), 1);
