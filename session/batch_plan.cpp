@@ -1,6 +1,10 @@
 #include "session/batch_plan.h"
 
+#include <algorithm>
+
 #include "common/constants.h"
+#include "common/file_names.h"
+#include "shell/open_command.h"
 
 namespace corvela {
 
@@ -9,6 +13,23 @@ const Text NAME_PLACEHOLDER = u"%s";
 }
 
 Text CachePath(const Text& cache_folder, const Text& unique_id) { return cache_folder + unique_id; }
+
+bool IsUsableUniqueId(const Text& unique_id) { return unique_id.empty() || IsPlainFileName(unique_id); }
+
+bool IsInsideFolder(const Text& path, const Text& folder) {
+    Text base = AsciiLower(folder);
+    while (!base.empty() && base.back() == u'\\') base.pop_back();
+    if (base.empty()) return false;
+    const Text lowered = AsciiLower(path);
+    return lowered.compare(0, base.size(), base) == 0 &&
+           (lowered.size() == base.size() || lowered[base.size()] == u'\\');
+}
+
+bool MayWriteToCache(const Text& cache_path, const TextList& protected_folders) {
+    if (!IsDangerousToOpen(cache_path)) return true;
+    return std::none_of(protected_folders.begin(), protected_folders.end(),
+                        [&](const Text& folder) { return IsInsideFolder(cache_path, folder); });
+}
 
 bool ShouldAskAboutCachedCopy(const Text& cache_folder, const Text& unique_id,
                               bool cached_file_exists) {

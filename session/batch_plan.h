@@ -14,6 +14,24 @@ namespace corvela {
 // "\" unless empty) followed directly by the id.
 Text CachePath(const Text& cache_folder, const Text& unique_id);
 
+// Whether a page's unique id can name a file of the cache: empty (the file
+// then stays where the transport saved it) or one plain file name. Anything
+// else (a separator, a "." or ".." segment, a drive or stream colon, a
+// trailing dot or space, a device) could put the file in another place or
+// under another name than the one the never-open rule judges, so such an
+// entry fails as a failed download does and nothing is written for it.
+bool IsUsableUniqueId(const Text& unique_id);
+
+// Whether `path` is `folder` itself or lies below it. Both are full paths as
+// the platform resolves them; letters compare without regard to case.
+bool IsInsideFolder(const Text& path, const Text& folder);
+
+// Whether a download may be written to `cache_path`: a file whose type could
+// run code never goes into one of `protected_folders` (the autostart folders,
+// where it would run at the next sign-in, and the system's own folders) or
+// below one, since it would run without ever being opened.
+bool MayWriteToCache(const Text& cache_path, const TextList& protected_folders);
+
 // Whether the user is asked to reuse a cached copy: only with a cache folder,
 // a unique id and an existing file at the cache path.
 bool ShouldAskAboutCachedCopy(const Text& cache_folder, const Text& unique_id,

@@ -4,6 +4,7 @@
 #include "common/language.h"
 #include "framework/resources.h"
 #include "framework/wide.h"
+#include "shell/platform_paths.h"
 #include "transport/download_file.h"
 #include "transport/http_upload.h"
 
@@ -55,14 +56,18 @@ void CKelDownloadThread::RunUploads() {
 }
 
 void CKelDownloadThread::RunDownloads() {
+    const TextList protected_folders = ProtectedFolders();
     for (size_t i = 0; i < job_.files.size(); ++i) {
         if (!Running()) return;
-        DownloadOne(i);
+        DownloadOne(i, protected_folders);
     }
 }
 
-void CKelDownloadThread::DownloadOne(size_t index) {
+void CKelDownloadThread::DownloadOne(size_t index, const TextList& protected_folders) {
     const CacheFilePlan plan = PlanCacheFile(job_.cache_folder, download_lists_, index);
+    // Refused entries fail as a failed download does: nothing is written.
+    if (!IsUsableUniqueId(plan.unique_id)) return;
+    if (!MayWriteToCache(CanonicalPath(plan.cache_path), protected_folders)) return;
     if (ShouldAskAboutCachedCopy(job_.cache_folder, plan.unique_id, FileExists(plan.cache_path))) {
         const Text question = CachedCopyQuestion(LoadResString(IDS_CACHED_COPY_QUESTION), plan.destination_name);
         if (ModuleMessageBox(nullptr, question, MB_YESNO | MB_TOPMOST) == IDYES) {

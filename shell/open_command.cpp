@@ -1,6 +1,5 @@
 #include "shell/open_command.h"
 
-
 namespace corvela {
 
 namespace {
@@ -14,15 +13,41 @@ constexpr const char16_t* DANGEROUS_EXTENSIONS[] = {
     u"dll", u"ocx", u"sys", u"inf", u"scf", u"url", u"msc", u"vb",   u"application", u"gadget",
 };
 
-bool HasDangerousExtension(Text name) {
-    // Windows drops trailing dots and spaces from a name.
-    while (!name.empty() && (name.back() == u'.' || name.back() == u' ')) name.pop_back();
-    const size_t dot = name.rfind(u'.');
+bool IsDroppedAtNameEnd(char16_t unit) { return unit == u'.' || unit == u' '; }
+
+// Windows drops trailing dots and spaces from a name.
+Text WithoutDroppedEnd(Text name) {
+    while (!name.empty() && IsDroppedAtNameEnd(name.back())) name.pop_back();
+    return name;
+}
+
+bool HasDangerousExtension(const Text& name) {
+    const Text kept = WithoutDroppedEnd(name);
+    const size_t dot = kept.rfind(u'.');
     if (dot == Text::npos) return false;
-    const Text extension = name.substr(dot + 1);
+    const Text extension = kept.substr(dot + 1);
     for (const char16_t* dangerous : DANGEROUS_EXTENSIONS)
         if (EqualsIgnoreAsciiCase(extension, dangerous)) return true;
     return false;
+}
+
+// The last name of a path as Windows resolves it: "/" counts as "\", empty,
+// "." and ".." segments are folded away and every name loses its trailing
+// dots and spaces, so C:\c\setup.exe\x\.. and C:\c\setup.exe\. both end in
+// setup.exe.
+Text ResolvedLastName(const Text& path) {
+    TextList names;
+    Text rest = ReplaceChar(path, u'/', u'\\');
+    while (!rest.empty()) {
+        const Text segment = TakeBefore(rest, u'\\');
+        const Text name = WithoutDroppedEnd(segment);
+        if (segment == u"..") {
+            if (!names.empty()) names.pop_back();
+        } else if (!name.empty()) {
+            names.push_back(name);
+        }
+    }
+    return names.empty() ? Text() : names.back();
 }
 
 }  // namespace
@@ -39,8 +64,7 @@ Text OpenCommandKeyPath(const Text& class_name) {
 }
 
 bool IsDangerousToOpen(const Text& path) {
-    Text rest = ReplaceChar(path, u'/', u'\\');
-    Text name = AfterLast(rest, u'\\');
+    Text name = ResolvedLastName(path);
     while (!name.empty())
         if (HasDangerousExtension(TakeBefore(name, u':'))) return true;
     return false;

@@ -23,9 +23,10 @@ Text OpenCommandKeyPath(const Text& class_name);
 // so the control never opens such a file: the Windows layer checks this
 // (and the shell's AssocIsDangerous) before PlanLaunch and opens nothing
 // when either says so. The extension, compared ignoring ASCII case, is taken
-// the way Windows resolves the name: trailing dots and spaces do not count,
-// and each part of a name split by ":" (drive-relative names, alternate
-// streams) is judged on its own.
+// the way Windows resolves the path: "." and ".." segments and trailing
+// separators fold away, trailing dots and spaces do not count, and each part
+// of a name split by ":" (drive-relative names, alternate streams) is judged
+// on its own.
 bool IsDangerousToOpen(const Text& path);
 
 struct LaunchPlan {

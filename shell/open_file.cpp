@@ -6,6 +6,7 @@
 #include "framework/handles.h"
 #include "framework/wide.h"
 #include "shell/open_command.h"
+#include "shell/platform_paths.h"
 #include "shell/registry_key.h"
 
 namespace corvela {
@@ -58,10 +59,15 @@ bool ShellCallsDangerous(const Text& path) {
 
 }  // namespace
 
+// The path is judged, and opened, as the platform resolves it: a name that
+// only looks harmless in the page's spelling ("setup.exe\.") is judged by
+// the file it names.
 void OpenDownloadedFile(const Text& path) {
-    if (IsDangerousToOpen(path) || ShellCallsDangerous(path)) return;
-    const LaunchPlan plan = PlanLaunch(GetOpenCommand(path), path);
-    KernelHandle launched(plan.use_shell_open ? ShellOpenFile(nullptr, path, Text())
+    if (IsDangerousToOpen(path)) return;
+    const Text resolved = FullPath(path);
+    if (IsDangerousToOpen(resolved) || ShellCallsDangerous(resolved)) return;
+    const LaunchPlan plan = PlanLaunch(GetOpenCommand(resolved), resolved);
+    KernelHandle launched(plan.use_shell_open ? ShellOpenFile(nullptr, resolved, Text())
                                               : RunCommandLine(plan.command_line, SW_SHOW, nullptr, nullptr));
 }
 

@@ -1,6 +1,5 @@
 #include "transport/download_file.h"
 
-#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "framework/resources.h"
 #include "framework/wide.h"
 #include "session/progress_channel.h"
+#include "shell/platform_paths.h"
 #include "transport/cache_folder.h"
 #include "transport/download_progress.h"
 #include "transport/download_status.h"
@@ -153,13 +153,6 @@ Text TemporaryTarget(const Text& extension) {
     // Only the name is wanted: the download creates the file itself.
     DeleteFileW(W(unique));
     return TemporaryTargetFromUniqueName(unique, extension);
-}
-
-bool LookUpSpecialFolder(int csidl, Text* path) {
-    wchar_t folder[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathW(nullptr, folder, csidl, FALSE)) return false;
-    *path = FromW(folder);
-    return true;
 }
 
 bool CreateOneFolder(const Text& path) { return CreateDirectoryW(W(path), nullptr) != FALSE; }

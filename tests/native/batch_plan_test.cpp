@@ -56,3 +56,30 @@ TEST(PlanCacheFile, ListsOutOfStepReadAsEmptyEntries) {
     EXPECT_EQ(beyond.url, u"");
     EXPECT_EQ(beyond.cache_path, u"");
 }
+
+TEST(UniqueId, IsEmptyOrOnePlainFileName) {
+    for (const Text& id : {Text(u""), Text(u"report.pdf"), Text(u"a b.c"), Text(u"보고서.hwp"), Text(u".profile"),
+                           Text(u"console.txt"), Text(u"com10")})
+        EXPECT_TRUE(corvela::IsUsableUniqueId(id)) << corvela::TextToUtf8(id);
+    for (const Text& id :
+         {Text(u"setup.exe\\."), Text(u"setup.exe\\x\\.."), Text(u"..\\up.txt"), Text(u"a/b"), Text(u"."),
+          Text(u".."), Text(u"C:x.exe"), Text(u"a.txt:s.exe"), Text(u"setup.exe."), Text(u"setup.exe "),
+          Text(u"CON"), Text(u"nul.txt"), Text(u"Com1.log"), Text(u"lpt9"), Text(u"aux .txt"), Text(u"a\tb"),
+          Text(u"a*b"), Text(u"a?b"), Text(u"a\"b"), Text(u"a<b"), Text(u"a>b"), Text(u"a|b")})
+        EXPECT_FALSE(corvela::IsUsableUniqueId(id)) << corvela::TextToUtf8(id);
+}
+
+TEST(CacheWrite, ProgramsNeverLandInAutostartOrSystemFolders) {
+    const corvela::TextList protected_folders = {u"C:\\USERS\\ME\\START MENU\\PROGRAMS\\STARTUP",
+                                                 u"C:\\WINDOWS\\"};
+    EXPECT_FALSE(corvela::MayWriteToCache(u"C:\\Users\\me\\Start Menu\\Programs\\Startup\\run.exe",
+                                          protected_folders));
+    EXPECT_FALSE(corvela::MayWriteToCache(u"C:\\WINDOWS\\SYSTEM32\\x.dll", protected_folders));
+    EXPECT_FALSE(corvela::MayWriteToCache(u"C:\\windows\\a.lnk", protected_folders));
+    // Harmless types go anywhere; programs go anywhere else.
+    EXPECT_TRUE(corvela::MayWriteToCache(u"C:\\WINDOWS\\notes.txt", protected_folders));
+    EXPECT_TRUE(corvela::MayWriteToCache(u"C:\\WINDOWSAPPS\\run.exe", protected_folders));
+    EXPECT_TRUE(corvela::MayWriteToCache(u"D:\\cache\\run.exe", protected_folders));
+    EXPECT_TRUE(corvela::MayWriteToCache(u"C:\\WINDOWS.exe", protected_folders));
+    EXPECT_TRUE(corvela::MayWriteToCache(u"C:\\run.exe", {}));
+}

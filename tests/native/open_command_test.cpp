@@ -51,4 +51,12 @@ TEST(IsDangerousToOpen, NamesWindowsResolvesToAProgram) {
     for (const Text& path : {Text(u"C:\\c\\evil.exe."), Text(u"C:\\c\\evil.exe . ."), Text(u"C:evil.exe"),
                              Text(u"C:\\c\\evil.exe::$DATA"), Text(u"C:\\c\\a.txt:hidden.vbs")})
         EXPECT_TRUE(corvela::IsDangerousToOpen(path)) << corvela::TextToUtf8(path);
+    // "." and ".." segments and trailing separators resolve to the program.
+    for (const Text& path : {Text(u"C:\\c\\setup.exe\\."), Text(u"C:\\c\\setup.exe\\x\\.."),
+                             Text(u"C:\\c\\setup.exe\\"), Text(u"C:/c/setup.exe/./"), Text(u"C:\\c\\setup.exe\\. \\"),
+                             Text(u"C:\\c\\setup.exe\\x\\y\\..\\.."), Text(u"C:\\c\\setup.exe\\x\\..\\.")})
+        EXPECT_TRUE(corvela::IsDangerousToOpen(path)) << corvela::TextToUtf8(path);
+    for (const Text& path : {Text(u"C:\\c\\setup.exe\\x"), Text(u"C:\\c\\setup.exe\\..\\notes.txt"),
+                             Text(u"C:\\c\\..\\..\\notes")})
+        EXPECT_FALSE(corvela::IsDangerousToOpen(path)) << corvela::TextToUtf8(path);
 }

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include "corvela_h.h"
 #include "shell/open_file.h"
 #include "shell/registry_key.h"
@@ -154,6 +157,41 @@ TEST_F(OpenDownload, NeverRunsAProgramItDownloaded) {
     EXPECT_NE(settled[0].find(L"safe.cvq"), std::wstring::npos);
     EXPECT_TRUE(test::FileExists(Return(0)));
     EXPECT_TRUE(test::FileExists(Return(1)));
+}
+
+// A unique id is one plain file name: spellings the platform would resolve
+// to another name ("setup.exe\\." is setup.exe) or another place fail as a
+// failed download does, and nothing is written for them.
+TEST_F(OpenDownload, AUniqueIdThatIsNotOnePlainNameFailsAndWritesNothing) {
+    RegisterType(L".cvq", L"\"" + recorder + L"\" \"%1\"");
+    for (const wchar_t* unique_id : {L"setup.exe\\.", L"setup.exe\\x\\..", L"..\\outside.exe", L"setup.exe ",
+                                     L"nul.txt", L"a.txt:run.exe"})
+        test::Call(control, L"AddDownloadUrlForCache",
+                   {Var(test::DownloadUrl(L"/file/setup.exe?size=16")), Var(unique_id), Var(L"setup.exe"), Var(16)});
+    Queue(L"fine.cvq", L"fine.cvq");
+    test::MessageBoxWatcher boxes;
+    ASSERT_EQ(Open(), 1);
+    EXPECT_EQ(Return(0), folder + L"\\cache\\fine.cvq");
+    EXPECT_FALSE(test::FileExists(folder + L"\\cache\\setup.exe"));
+    EXPECT_FALSE(test::FileExists(folder + L"\\outside.exe"));
+    EXPECT_EQ(test::ServerLog(test::DownloadPort()).size(), 1u) << "refused entries are never fetched";
+    EXPECT_EQ(Launches(1).size(), 1u);
+}
+
+// A page names the cache folder, so it could name the Startup folder: a
+// program put there would run at the next sign-in without being opened.
+TEST_F(OpenDownload, ProgramsAreNeverWrittenIntoTheStartupFolder) {
+    wchar_t startup[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, startup, CSIDL_STARTUP, TRUE));
+    RegisterType(L".cvq", L"\"" + recorder + L"\" \"%1\"");
+    Queue(L"run.exe", L"corvela-run.exe");
+    Queue(L"notes.cvq", L"corvela-notes.cvq");
+    test::MessageBoxWatcher boxes;
+    ASSERT_EQ(test::Call(control, L"OpenDownload", {Var(L"[7]")}).Int(), 1);
+    const std::wstring notes = std::wstring(startup) + L"\\corvela-notes.cvq";
+    EXPECT_EQ(Return(0), notes) << "other types still go there";
+    EXPECT_FALSE(test::FileExists(std::wstring(startup) + L"\\corvela-run.exe"));
+    DeleteFileW(notes.c_str());
 }
 
 TEST_F(OpenDownload, ACancelKeepsTheEarlierPathsAndOpensNothing) {

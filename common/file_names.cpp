@@ -1,0 +1,40 @@
+#include "common/file_names.h"
+
+#include <algorithm>
+
+namespace corvela {
+namespace {
+
+constexpr char16_t FIRST_PRINTABLE = 0x20;
+
+const Text DEVICE_NAMES[] = {u"con", u"prn", u"aux", u"nul"};
+const Text NUMBERED_DEVICE_PREFIXES[] = {u"com", u"lpt"};
+
+bool IsNumberedDevice(const Text& base) {
+    if (base.size() != 4 || base[3] < u'1' || base[3] > u'9') return false;
+    const Text prefix = base.substr(0, 3);
+    return std::find(std::begin(NUMBERED_DEVICE_PREFIXES), std::end(NUMBERED_DEVICE_PREFIXES), prefix) !=
+           std::end(NUMBERED_DEVICE_PREFIXES);
+}
+
+}  // namespace
+
+bool IsReservedFileNameChar(char16_t unit) { return FILE_NAME_RESERVED_CHARS.find(unit) != std::u16string_view::npos; }
+
+bool IsDeviceName(const Text& name) {
+    // Windows judges the part before the first dot, spaces at its end ignored.
+    Text base = AsciiLower(name.substr(0, name.find(u'.')));
+    while (!base.empty() && base.back() == u' ') base.pop_back();
+    return std::find(std::begin(DEVICE_NAMES), std::end(DEVICE_NAMES), base) != std::end(DEVICE_NAMES) ||
+           IsNumberedDevice(base);
+}
+
+bool IsPlainFileName(const Text& name) {
+    if (name.empty() || name.back() == u' ' || name.back() == u'.') return false;
+    const bool odd_unit = std::any_of(name.begin(), name.end(), [](char16_t unit) {
+        return unit < FIRST_PRINTABLE || IsReservedFileNameChar(unit);
+    });
+    return !odd_unit && !IsDeviceName(name);
+}
+
+}  // namespace corvela
