@@ -11,7 +11,7 @@ namespace corvela {
 
 // The pieces of `list` that a backslash follows; a last piece without one is
 // dropped, so "pdf\hwp\" allows pdf and hwp while "pdf" alone allows all.
-TextList ParseAllowedExtensions(Text list);
+TextList ParseAllowedExtensions(const Text& list);
 
 // The extension a dropped path is judged by: taken from the whole path in
 // lower case, so C:\old.dir\notes gives "dir\notes".

@@ -41,8 +41,11 @@ std::optional<int> ReadFolderNumber(const Text& text) {
     if (!HasHexDigitAt(text, at)) return std::nullopt;
     uint32_t value = 0;
     for (; HasHexDigitAt(text, at); ++at) {
-        value = value * 16 + *HexDigitValue(text[at]);
-        if (value > LARGEST_FOLDER_NUMBER) return std::nullopt;
+        const uint32_t digit = *HexDigitValue(text[at]);
+        // Checked before the step, so that nine or more digits cannot wrap
+        // round to a small number ("[10000001c]" is not folder 0x1c).
+        if (value > (LARGEST_FOLDER_NUMBER - digit) / 16) return std::nullopt;
+        value = value * 16 + digit;
     }
     return static_cast<int>(value);
 }

@@ -70,7 +70,11 @@ TEST(ExpandCacheFolder, UnreadableNumberOrUnknownFolderLeavesTheTextAround) {
     EXPECT_EQ(corvela::ExpandCacheFolder(u"[zz]/Cache", folders.Lookup()), u"\\Cache\\");
     EXPECT_EQ(corvela::ExpandCacheFolder(u"[]/Cache", folders.Lookup()), u"\\Cache\\");
     EXPECT_EQ(corvela::ExpandCacheFolder(u"[80000000]/Cache", folders.Lookup()), u"\\Cache\\");
-    EXPECT_TRUE(folders.asked.empty());
+    // Nine or more digits never wrap round to a small number.
+    EXPECT_EQ(corvela::ExpandCacheFolder(u"[10000001c]/Cache", folders.Lookup()), u"\\Cache\\");
+    EXPECT_EQ(corvela::ExpandCacheFolder(u"[000000000000001c]", folders.Lookup()), LOCAL_APP_DATA + u"\\");
+    EXPECT_EQ(folders.asked, (std::vector<int>{0x1C}));
+    folders.asked.clear();
 
     EXPECT_EQ(corvela::ExpandCacheFolder(u"D:/[2a]/Cache", folders.Lookup()), u"D:\\\\Cache\\");
     EXPECT_EQ(folders.asked, (std::vector<int>{0x2A}));

@@ -1,6 +1,8 @@
 // The allowed-extension list and the judgement of dropped paths.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "filelist/drop_filter.h"
 
 using corvela::Text;
@@ -39,4 +41,15 @@ TEST(ExtensionRefusal, AllowsEverythingWithAnEmptyListAndOtherwiseOnlyExactMatch
 
     const Text korean = u"업로드 제한 확장자입니다.";
     EXPECT_EQ(corvela::ExtensionRefusal(pdf, u"a.hwp", korean), korean + u"(hwp)");
+}
+
+// A page may hand over a huge list; reading it takes time in proportion to
+// its length (400,000 separators once froze the page for seconds).
+TEST(ParseAllowedExtensions, ReadsAHugeListInOnePass) {
+    const Text list(200000, u'\\');
+    const auto start = std::chrono::steady_clock::now();
+    const TextList allowed = corvela::ParseAllowedExtensions(list);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(allowed.size(), list.size());
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 5000);
 }
