@@ -49,9 +49,12 @@ constexpr uint16_t LanguageForSelector(int32_t selector) {
 constexpr int32_t SHOW_COMMAND_HIDE = 0;
 constexpr int32_t SHOW_COMMAND_SHOW = 5;
 
-// Dialog results of a batch.
+// Dialog results of a batch. A batch that never ran (its dialog could not
+// be shown, or its worker not started) ends with -1, as a dialog that
+// cannot be created does.
 constexpr int32_t BATCH_RESULT_FINISHED = 1;
 constexpr int32_t BATCH_RESULT_CANCELLED = 2;
+constexpr int32_t BATCH_RESULT_NEVER_RAN = -1;
 
 // Refusal errors of the scripting interface.
 constexpr uint32_t ERROR_SET_NOT_SUPPORTED = 0x800A017F;

@@ -3,6 +3,7 @@
 #include "common/language.h"
 #include "control/last_created_control.h"
 #include "filelist/columns.h"
+#include "framework/common_controls.h"
 #include "framework/resources.h"
 #include "framework/wide.h"
 #include "module/guids.h"
@@ -137,6 +138,7 @@ LRESULT CCorvelaCtrl::OnCreate(WPARAM wparam, LPARAM lparam) {
 
     RECT client = {};
     GetClientRect(Window(), &client);
+    LoadCommonControlClasses(ICC_LISTVIEW_CLASSES);
     if (!file_list_->Create(LIST_STYLE, client, Window(), LIST_ID)) return -1;
     HWND list = file_list_->Window();
     ListView_SetExtendedListViewStyle(list, LIST_EXTENDED_STYLE);

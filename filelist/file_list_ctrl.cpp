@@ -74,9 +74,14 @@ RowStore& CFileListCtrl::Rows() {
 
 // ---- the list view's own messages ----
 
+// Drops and clicks fire the owner's events, inside which a page may let go
+// of the control and with it of this window object: both stay until the
+// message has been handled.
 LRESULT CALLBACK CFileListCtrl::SubclassProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                                   UINT_PTR, DWORD_PTR self) {
-    return reinterpret_cast<CFileListCtrl*>(self)->OnMessage(window, message, wparam, lparam);
+    auto* list = reinterpret_cast<CFileListCtrl*>(self);
+    const OleControl::KeepAlive alive(list->owner_);
+    return list->OnMessage(window, message, wparam, lparam);
 }
 
 LRESULT CFileListCtrl::OnMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -230,17 +235,22 @@ HIMAGELIST LoadImageStrip(UINT bitmap_id, int cell_width, COLORREF mask_colour, 
     GdiObject bitmap(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP, 0, 0,
                                 LR_CREATEDIBSECTION));
     if (!bitmap) return nullptr;
+    return ImageStripFromBitmap(static_cast<HBITMAP>(bitmap.Get()), cell_width, mask_colour, masked);
+}
+
+HIMAGELIST ImageStripFromBitmap(HBITMAP bitmap, int cell_width, COLORREF mask_colour, bool masked) {
+    // Without the bitmap's size the cells would be cut to nothing.
     BITMAP info = {};
-    GetObjectW(bitmap.Get(), sizeof(info), &info);
+    if (cell_width <= 0 || GetObjectW(bitmap, sizeof(info), &info) != sizeof(info) || info.bmHeight <= 0)
+        return nullptr;
     const UINT flags = ILC_COLOR24 | (masked ? ILC_MASK : 0);
-    HIMAGELIST images = ImageList_Create(cell_width, info.bmHeight, flags, 0, info.bmWidth / cell_width);
+    ImageList images(ImageList_Create(cell_width, info.bmHeight, flags, 0, info.bmWidth / cell_width));
     if (!images) return nullptr;
-    if (masked)
-        ImageList_AddMasked(images, static_cast<HBITMAP>(bitmap.Get()), mask_colour);
-    else
-        ImageList_Add(images, static_cast<HBITMAP>(bitmap.Get()), nullptr);
-    ImageList_SetBkColor(images, CLR_NONE);
-    return images;
+    const int added = masked ? ImageList_AddMasked(images.Get(), bitmap, mask_colour)
+                             : ImageList_Add(images.Get(), bitmap, nullptr);
+    if (added == -1) return nullptr;
+    ImageList_SetBkColor(images.Get(), CLR_NONE);
+    return images.Release();
 }
 
 }  // namespace corvela

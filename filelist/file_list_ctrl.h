@@ -73,4 +73,8 @@ private:
 // `masked`, background colour none. Null when the bitmap cannot be loaded.
 HIMAGELIST LoadImageStrip(UINT bitmap_id, int cell_width, COLORREF mask_colour, bool masked);
 
+// The same from a bitmap the caller keeps; null when the bitmap's size
+// cannot be read or its cells cannot be added.
+HIMAGELIST ImageStripFromBitmap(HBITMAP bitmap, int cell_width, COLORREF mask_colour, bool masked);
+
 }  // namespace corvela

@@ -81,6 +81,15 @@ STDMETHODIMP OleControl::QueryInterface(REFIID iid, void** object) {
 
 STDMETHODIMP_(ULONG) OleControl::AddRef() { return ++references_; }
 
+OleControl::KeepAlive::KeepAlive(OleControl* control)
+    : held_(control && control->references_.load() > 0 ? control : nullptr) {
+    if (held_) held_->AddRef();
+}
+
+OleControl::KeepAlive::~KeepAlive() {
+    if (held_) held_->Release();
+}
+
 STDMETHODIMP_(ULONG) OleControl::Release() {
     const ULONG left = --references_;
     if (left == 0) delete this;
@@ -161,6 +170,8 @@ STDMETHODIMP OleControl::GetClipboardData(DWORD, IDataObject** data) {
 }
 
 STDMETHODIMP OleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT) {
+    // Activation creates the window, which fires the control's first event.
+    const KeepAlive alive(this);
     if (site && !site_) site_ = ComPtr<IOleClientSite>::Share(site);
     switch (verb) {
         case OLEIVERB_PRIMARY:
@@ -537,6 +548,7 @@ LRESULT CALLBACK OleControl::WindowProcedure(HWND window, UINT message, WPARAM w
     }
     auto* control = reinterpret_cast<OleControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!control) return DefWindowProcW(window, message, wparam, lparam);
+    const KeepAlive alive(control);
     const LRESULT result = control->OnWindowMessage(message, wparam, lparam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);

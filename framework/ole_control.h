@@ -138,6 +138,22 @@ public:
 
     HWND Window() const { return window_; }
 
+    // Holds a reference for as long as a window message, or a call that may
+    // fire an event, is being handled. A page may let go of its last
+    // reference inside an event handler; the object then goes when the code
+    // that fired the event is done with it, never while that code still
+    // runs. Holds nothing while the object is being destroyed.
+    class KeepAlive {
+    public:
+        explicit KeepAlive(OleControl* control);
+        ~KeepAlive();
+        KeepAlive(const KeepAlive&) = delete;
+        KeepAlive& operator=(const KeepAlive&) = delete;
+
+    private:
+        OleControl* held_;
+    };
+
 protected:
     // The control window's messages. The default is the platform's default
     // processing; WM_CREATE returning -1 makes the window creation fail.

@@ -4,6 +4,7 @@
 
 #include "common/constants.h"
 #include "common/language.h"
+#include "framework/common_controls.h"
 #include "framework/wide.h"
 #include "session/download_thread.h"
 #include "transport/download_file.h"
@@ -42,12 +43,24 @@ void Take(std::optional<T>& into, const std::optional<T>& from) {
 
 }  // namespace
 
-CProgressDlg::CProgressDlg(TransferJob job, std::function<void()> user_cancelled)
+HANDLE StartBatchWorker(std::shared_ptr<TransferSession> session, const TransferJob& job) {
+    auto* worker = new CKelDownloadThread();
+    HANDLE thread = IsUploadMode(job.mode) ? worker->SetupUpload(std::move(session), job)
+                                           : worker->SetupDownload(std::move(session), job.cache_folder, job);
+    if (!thread) delete worker;
+    return thread;
+}
+
+CProgressDlg::CProgressDlg(TransferJob job, std::function<void()> user_cancelled, BatchPlatform platform)
     : job_(std::move(job)),
       user_cancelled_(std::move(user_cancelled)),
-      session_(std::make_shared<TransferSession>(job_.language)) {}
+      start_worker_(platform.start_worker ? std::move(platform.start_worker) : StartBatchWorker),
+      session_(std::make_shared<TransferSession>(job_.language, std::move(platform.post))) {}
 
-INT_PTR CProgressDlg::Run() { return DoModal(IDD_PROGRESS, LANGUAGE_KOREAN, nullptr); }
+INT_PTR CProgressDlg::Run() {
+    LoadCommonControlClasses(ICC_PROGRESS_CLASS);
+    return DoModal(IDD_PROGRESS, LANGUAGE_KOREAN, nullptr);
+}
 
 TextList CProgressDlg::Results() const {
     return IsUploadMode(job_.mode) ? model_.results() : session_->Results();
@@ -72,7 +85,7 @@ LRESULT CProgressDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool
         case WM_COMMAND:
             // The keyboard's defaults: Escape cancels, Enter ends as finished.
             if (LOWORD(wparam) == IDCANCEL || LOWORD(wparam) == IDOK) {
-                EndDialog(LOWORD(wparam) == IDOK ? BATCH_RESULT_FINISHED : BATCH_RESULT_CANCELLED);
+                End(LOWORD(wparam) == IDOK ? BATCH_RESULT_FINISHED : BATCH_RESULT_CANCELLED);
                 *handled = true;
             }
             return 0;
@@ -101,36 +114,51 @@ void CProgressDlg::OnOpen() {
     }
     session_->running().store(1);
     session_->channel().Open(Handle());
-    if (!StartWorker()) EndDialog(BATCH_RESULT_FINISHED);  // nothing can run
-}
-
-bool CProgressDlg::StartWorker() {
-    auto* worker = new CKelDownloadThread();
-    HANDLE thread = IsUploadMode(job_.mode) ? worker->SetupUpload(session_, job_)
-                                            : worker->SetupDownload(session_, job_.cache_folder, job_);
-    if (!thread) {
-        delete worker;
-        return false;
-    }
-    worker_thread_.Reset(thread);
-    return true;
+    worker_thread_.Reset(start_worker_(session_, job_));
+    // A batch whose worker cannot start never ran, as one whose dialog
+    // cannot be shown: the start command keeps the page's return list.
+    if (!worker_thread_) End(BATCH_RESULT_NEVER_RAN);
 }
 
 LRESULT CProgressDlg::OnTransferProgress(WPARAM kind, LPARAM lparam) {
     if (kind == PROGRESS_END) {
+        // Records still waiting were posted before the end notice.
+        ApplyPostedRecords();
         Flush();
-        EndDialog(static_cast<INT_PTR>(lparam));
+        End(static_cast<INT_PTR>(lparam));
+        return 0;
+    }
+    if (lparam == POSTED_RECORDS_WAITING) {
+        ApplyPostedRecords();
         return 0;
     }
     std::unique_ptr<ProgressRecord> record = session_->channel().Claim(lparam);
-    if (!record || !IsRunning(&session_->running())) return 0;
-    Queue(model_.Apply(static_cast<uint32_t>(kind), *record, session_->CurrentTarget()));
+    if (!record) return 0;
+    Apply(static_cast<ProgressKind>(kind), *record);
     return IsRunning(&session_->running()) ? PROGRESS_REPLY_CONTINUE : 0;
+}
+
+void CProgressDlg::ApplyPostedRecords() {
+    for (const PostedRecord& posted : session_->channel().TakePosted()) Apply(posted.kind, *posted.record);
+}
+
+// Records that arrive once the batch stopped running change nothing.
+void CProgressDlg::Apply(ProgressKind kind, const ProgressRecord& record) {
+    if (IsRunning(&session_->running())) Queue(model_.Apply(kind, record, session_->CurrentTarget()));
+}
+
+// The first way the dialog ends is the batch's outcome: an end notice that
+// was already queued when the user closed the dialog, and arrives while the
+// page's CancelTransfer handler still pumps messages, changes nothing.
+void CProgressDlg::End(INT_PTR result) {
+    if (ended_) return;
+    ended_ = true;
+    EndDialog(result);
 }
 
 void CProgressDlg::OnClose() {
     session_->running().store(0);
-    EndDialog(BATCH_RESULT_CANCELLED);
+    End(BATCH_RESULT_CANCELLED);
     if (user_cancelled_) user_cancelled_();
 }
 

@@ -15,14 +15,30 @@
 
 namespace corvela {
 
+// Starts the worker of a batch on a copy of the job; its thread handle, or
+// null when no thread could be started.
+using WorkerStart = std::function<HANDLE(std::shared_ptr<TransferSession> session, const TransferJob& job)>;
+
+// What a batch takes from the platform besides its window. Empty members
+// mean the real thing; tests stand in for a message queue that refuses
+// posts or a worker that cannot start.
+struct BatchPlatform {
+    ProgressChannel::PostFunction post;  // PostMessageW
+    WorkerStart start_worker;            // a CKelDownloadThread
+};
+
+// The worker of a real batch: a CKelDownloadThread in the job's mode.
+HANDLE StartBatchWorker(std::shared_ptr<TransferSession> session, const TransferJob& job);
+
 class CProgressDlg final : public ModalDialog {
 public:
     // `user_cancelled` runs when the user closes the dialog with its close
     // command (not with the keyboard).
-    CProgressDlg(TransferJob job, std::function<void()> user_cancelled);
+    CProgressDlg(TransferJob job, std::function<void()> user_cancelled, BatchPlatform platform = {});
 
     // Runs the batch; BATCH_RESULT_FINISHED (1), BATCH_RESULT_CANCELLED (2),
-    // or -1 when the dialog could not be shown.
+    // or BATCH_RESULT_NEVER_RAN (-1) when the dialog could not be shown or
+    // its worker could not start.
     INT_PTR Run();
     // The batch's per-file results, in order.
     TextList Results() const;
@@ -33,16 +49,19 @@ protected:
 private:
     void OnOpen();
     LRESULT OnTransferProgress(WPARAM kind, LPARAM record);
+    void ApplyPostedRecords();
+    void Apply(ProgressKind kind, const ProgressRecord& record);
+    void End(INT_PTR result);
     void OnClose();
     void OnDestroy();
     void OnWindowPosChanging(WINDOWPOS* position);
     void Show(const ProgressUpdate& update);
     void Queue(const ProgressUpdate& update);
     void Flush();
-    bool StartWorker();
 
     TransferJob job_;
     std::function<void()> user_cancelled_;
+    WorkerStart start_worker_;
     std::shared_ptr<TransferSession> session_;
     ProgressModel model_;
     // Changes not yet on screen: the controls are redrawn at most every
@@ -50,6 +69,7 @@ private:
     ProgressUpdate pending_;
     DWORD last_flush_ = 0;
     bool flush_timer_ = false;
+    bool ended_ = false;
     KernelHandle worker_thread_;  // kept, not waited for
 };
 

@@ -1,4 +1,7 @@
-list(APPEND CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/progress_model.cpp ${CMAKE_CURRENT_LIST_DIR}/batch_plan.cpp)
+list(APPEND CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/progress_model.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/batch_plan.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/posted_records.cpp)
 list(APPEND WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/download_thread.cpp
   ${CMAKE_CURRENT_LIST_DIR}/progress_channel.cpp

@@ -14,7 +14,9 @@ namespace corvela {
 
 class TransferSession {
 public:
-    explicit TransferSession(int32_t language) : language_(language) {}
+    // `post` reaches the dialog's window (PostMessageW when empty).
+    explicit TransferSession(int32_t language, ProgressChannel::PostFunction post = nullptr)
+        : channel_(std::move(post)), language_(language) {}
 
     RunningFlag& running() { return running_; }
     ProgressChannel& channel() { return channel_; }

@@ -51,7 +51,9 @@ void AddEditBox(HWND browser) {
                                 place.right - place.left, place.bottom - place.top, browser,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(FOLDER_EDIT_ID)), ModuleInstance(),
                                 nullptr);
-    SendMessageW(edit, WM_SETFONT, static_cast<WPARAM>(SendMessageW(browser, WM_GETFONT, 0, 0)), TRUE);
+    // Without the edit box the browser still works: OK then takes the
+    // folder picked in the tree.
+    if (edit) SendMessageW(edit, WM_SETFONT, static_cast<WPARAM>(SendMessageW(browser, WM_GETFONT, 0, 0)), TRUE);
 }
 
 // A tree item's file-system path when it has a drive letter; network paths
@@ -130,10 +132,23 @@ int32_t CFolderDialog::DoModal() {
     info.lpfn = &BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(this);
     confirmed_ = false;
+    watching_ = false;
     // The answer is the checked path, not the item the tree last showed.
-    if (PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info)) allocator->Free(item);
+    if (PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info)) {
+        // A browser that could not be watched ended on its own OK: its item is
+        // the user's choice and is checked now, as OK would have checked it.
+        if (!watching_) ConfirmPickedItem(item);
+        allocator->Free(item);
+    }
     return confirmed_ ? 1 : -1;
 }
+
+void CFolderDialog::ConfirmPickedItem(PCIDLIST_ABSOLUTE item) {
+    path_ = DriveLetterPath(item);
+    confirmed_ = !path_.empty() && ValidateFolder(path_, owner_) == FOLDER_ACCEPTABLE;
+}
+
+bool CFolderDialog::WatchBrowser(HWND browser) { return window_.Attach(browser); }
 
 int CALLBACK CFolderDialog::BrowseCallback(HWND browser, UINT message, LPARAM lparam, LPARAM self) {
     auto* dialog = reinterpret_cast<CFolderDialog*>(self);
@@ -145,18 +160,23 @@ int CALLBACK CFolderDialog::BrowseCallback(HWND browser, UINT message, LPARAM lp
 void CFolderDialog::OnInitialized(HWND browser) {
     browser_ = browser;
     if (title_) SetWindowTextW(browser, W(*title_));
-    window_.Attach(browser);
-    ShowWindow(GetDlgItem(browser, BROWSER_STATUS_ID), SW_HIDE);
-    AddEditBox(browser);
+    // What is typed counts only when the dialog sees OK and the edit box; a
+    // browser it cannot watch keeps its status line and answers with the
+    // folder picked in the tree.
+    watching_ = WatchBrowser(browser);
+    if (watching_) {
+        ShowWindow(GetDlgItem(browser, BROWSER_STATUS_ID), SW_HIDE);
+        AddEditBox(browser);
+    }
     const Text selection = initial_folder_ ? *initial_folder_ : CurrentDirectory();
     SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(W(selection)));
 }
 
 void CFolderDialog::OnSelectionChanged(HWND browser, PCIDLIST_ABSOLUTE item) {
-    const Text path = DriveLetterPath(item);
-    SendMessageW(browser, BFFM_ENABLEOK, 0, !path.empty());
-    SendMessageW(browser, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(W(path)));
-    SetDlgItemTextW(browser, FOLDER_EDIT_ID, W(path));
+    selected_path_ = DriveLetterPath(item);
+    SendMessageW(browser, BFFM_ENABLEOK, 0, !selected_path_.empty());
+    SendMessageW(browser, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(W(selected_path_)));
+    SetDlgItemTextW(browser, FOLDER_EDIT_ID, W(selected_path_));
 }
 
 void CFolderDialog::OnEditChange() {
@@ -166,16 +186,15 @@ void CFolderDialog::OnEditChange() {
 
 void CFolderDialog::OnOk() {
     ReadEditBox();
-    if (ValidateFolder(path_) != FOLDER_ACCEPTABLE) {
-        SendMessageW(browser_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(EditBox()), TRUE);
+    if (ValidateFolder(path_, browser_) != FOLDER_ACCEPTABLE) {
+        if (HWND edit = EditBox()) SendMessageW(browser_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
         return;
     }
     confirmed_ = true;
     EndDialog(browser_, 1);
 }
 
-int32_t CFolderDialog::ValidateFolder(const Text& path) const {
-    const HWND owner = browser_;
+int32_t CFolderDialog::ValidateFolder(const Text& path, HWND owner) const {
     const FolderFileSystem disk{FileExists, CreateOneDirectory};
     const FolderPrompts prompts{
         [owner](const Text& question) {
@@ -188,6 +207,10 @@ int32_t CFolderDialog::ValidateFolder(const Text& path) const {
 HWND CFolderDialog::EditBox() const { return GetDlgItem(browser_, FOLDER_EDIT_ID); }
 
 // The whole text: a path cut to fit a buffer would name another folder.
-void CFolderDialog::ReadEditBox() { path_ = WindowText(EditBox()); }
+// Without an edit box the folder picked in the tree is the answer.
+void CFolderDialog::ReadEditBox() {
+    const HWND edit = EditBox();
+    path_ = edit ? WindowText(edit) : selected_path_;
+}
 
 }  // namespace corvela

@@ -43,6 +43,7 @@ private:
 
 class CFolderDialog {
 public:
+    virtual ~CFolderDialog() = default;
     // Each text may be absent. Without a parent, the browser is owned by the
     // last active popup of `main_window` (the host's top-level window as the
     // caller knows it), or by nothing when that is unknown too.
@@ -57,6 +58,12 @@ public:
     // The edit box's text as last read.
     Text Path() const { return path_; }
 
+protected:
+    // Starts watching the browser's window for its OK command and the edit
+    // box; false when the window cannot be watched, and the browser's own OK
+    // then ends it.
+    virtual bool WatchBrowser(HWND browser);
+
 private:
     friend class CFolderDialogWnd;
     static int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM lparam, LPARAM self);
@@ -64,7 +71,8 @@ private:
     void OnSelectionChanged(HWND browser, PCIDLIST_ABSOLUTE item);
     void OnEditChange();
     void OnOk();
-    int32_t ValidateFolder(const Text& path) const;
+    void ConfirmPickedItem(PCIDLIST_ABSOLUTE item);
+    int32_t ValidateFolder(const Text& path, HWND owner) const;
     HWND EditBox() const;
     void ReadEditBox();
 
@@ -74,7 +82,9 @@ private:
     HWND owner_ = nullptr;
     HWND browser_ = nullptr;
     Text path_;
+    Text selected_path_;  // of the item the tree shows
     bool confirmed_ = false;
+    bool watching_ = false;
     CFolderDialogWnd window_{*this};
 };
 

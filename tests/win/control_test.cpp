@@ -317,4 +317,75 @@ TEST(WithoutWindow, EveryMemberAnswersAScriptHostThatNeverGaveAWindow) {
     control->Release();
 }
 
+// ---- what the module takes from the platform itself ----
+
+// Points the module's import of `function` from `library` at `replacement`;
+// the address it held, or null when the module does not import it.
+void* ReplaceImport(HMODULE module, const char* library, const char* function, void* replacement) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name; ++entry) {
+        if (lstrcmpiA(reinterpret_cast<char*>(base + entry->Name), library) != 0) continue;
+        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+        for (; name->u1.AddressOfData; ++name, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+            const auto* by_name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<const char*>(by_name->Name), function) != 0) continue;
+            DWORD protection = 0;
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &protection);
+            void* previous = reinterpret_cast<void*>(slot->u1.Function);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), protection, &protection);
+            return previous;
+        }
+    }
+    return nullptr;
+}
+
+DWORD g_classes_asked = 0;
+
+BOOL WINAPI RecordClassesAsked(const INITCOMMONCONTROLSEX* request) {
+    g_classes_asked |= request->dwICC;
+    return InitCommonControlsEx(request);
+}
+
+// Wine's comctl32 registers every class when it loads, so only the request
+// shows that the module does not rely on its host to make it.
+TEST(CommonControls, TheModuleAsksForTheListViewAndTheProgressBarsItself) {
+    IDispatch* loaded = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_Corvela, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               reinterpret_cast<void**>(&loaded)),
+              S_OK);
+    HMODULE ocx = GetModuleHandleW(L"CORVELA.OCX");
+    ASSERT_NE(ocx, nullptr);
+    void* real = ReplaceImport(ocx, "comctl32.dll", "InitCommonControlsEx", reinterpret_cast<void*>(&RecordClassesAsked));
+    ASSERT_NE(real, nullptr) << "the module never asks for common controls";
+    g_classes_asked = 0;
+    {
+        test::TestContainer container;
+        ASSERT_EQ(container.Host(CLSID_Corvela, 300, 100), S_OK);
+        EXPECT_TRUE(g_classes_asked & ICC_LISTVIEW_CLASSES);
+        test::Put(loaded, L"HideProgressDlg", Var(true));
+        test::Call(loaded, L"AddUploadFile", {Var(L"C:\\no\\such.file"), Var(L"")});
+        test::Call(loaded, L"StartUpload", {Var(test::UploadUrl(L"/ok/")), Var(L""), Var(L""), Var(L""), Var(L"")});
+        EXPECT_TRUE(g_classes_asked & ICC_PROGRESS_CLASS);
+    }
+    ReplaceImport(ocx, "comctl32.dll", "InitCommonControlsEx", real);
+    loaded->Release();
+}
+
+// A bitmap whose size cannot be read gives no strip rather than one whose
+// cells are cut to nothing.
+TEST(ImageStrip, IsCutFromABitmapWhoseSizeCanBeRead) {
+    HBITMAP bitmap = CreateBitmap(32, 16, 1, 32, nullptr);
+    HIMAGELIST strip = corvela::ImageStripFromBitmap(bitmap, 16, RGB(0, 0, 0), false);
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(strip), 2);
+    ImageList_Destroy(strip);
+    DeleteObject(bitmap);
+    EXPECT_EQ(corvela::ImageStripFromBitmap(bitmap, 16, RGB(0, 0, 0), false), nullptr);
+}
+
 }  // namespace

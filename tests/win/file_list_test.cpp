@@ -23,6 +23,7 @@ namespace {
 using test::Var;
 
 constexpr int LIST_ID = 1;
+constexpr DISPID INIT_COMPLETE = 1;
 constexpr DISPID ATTACH_ADD_FILE = 3;
 constexpr DISPID CLICK_CHECK_BOX = 4;
 constexpr DISPID DBCL_LIST_FILE = 5;
@@ -717,6 +718,71 @@ TEST_F(FileListControl, OnlyTheBigFileMarkerIsDrawnInBlue) {
     const RECT second_row = {0, row.bottom, shown.width, row.bottom + (row.bottom - row.top)};
     EXPECT_EQ(Count(shown, second_row, IsBlue), 0);
     EXPECT_GT(Count(shown, {0, row.top, marker_left, row.bottom}, [](COLORREF c) { return c == RGB(0, 0, 0); }), 10);
+}
+
+// ---- a page that lets go of the control inside one of its events ----
+
+// The entry's check box (left of its icon) or its name, in list coordinates.
+POINT PointOn(HWND list, int part) {
+    RECT rect = {};
+    rect.left = part;
+    SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rect));
+    if (part != LVIR_ICON) return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    RECT bounds = {};
+    bounds.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&bounds));
+    return {(bounds.left + rect.left) / 2, (rect.top + rect.bottom) / 2};
+}
+
+void PostButtons(HWND list, std::initializer_list<UINT> messages, POINT point) {
+    for (UINT message : messages)
+        PostMessageW(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(point.x, point.y));
+}
+
+// What the page does to make each event fire, once the control is shown.
+void Provoke(DISPID event, IDispatch* control, HWND list, const std::wstring& folder) {
+    if (event == INIT_COMPLETE) return;  // fired while the control is shown
+    test::Put(control, L"UseDbCl", Var(true));
+    test::Call(control, L"InsertFileList", {Var(L"a.txt"), Var(L"C:\\a.txt"), Var(L""), Var(L""), Var(L"1")});
+    if (event == ATTACH_ADD_FILE) {
+        const std::wstring file = folder + L"\\dropped.txt";
+        test::WriteFileBytes(file, "x");
+        SendMessageW(list, WM_DROPFILES, reinterpret_cast<WPARAM>(DropBlock({file})), 0);
+    } else if (event == CLICK_CHECK_BOX) {
+        PostButtons(list, {WM_LBUTTONDOWN, WM_LBUTTONUP}, PointOn(list, LVIR_ICON));
+    } else {
+        PostButtons(list, {WM_LBUTTONDBLCLK, WM_LBUTTONUP}, PointOn(list, LVIR_LABEL));
+    }
+}
+
+// The object lives until the code that fired the event is done with it,
+// then goes: no code runs on a freed control.
+TEST(ReleasedInsideAnEvent, TheControlOutlivesTheHandlerThenGoes) {
+    test::MessageBoxWatcher boxes;
+    const std::wstring folder = test::NewScratchFolder(L"released");
+    for (DISPID event : {INIT_COMPLETE, ATTACH_ADD_FILE, CLICK_CHECK_BOX, DBCL_LIST_FILE}) {
+        SCOPED_TRACE(event);
+        test::TestContainer container;
+        auto* recorder = new test::EventRecorder(DIID__DCorvelaEvents);
+        HWND control_window = nullptr;
+        bool released = false, alive_in_handler = false;
+        recorder->on_event = [&](const test::Event& fired) {
+            if (fired.id != event || released) return;
+            released = true;
+            control_window = container.ControlWindow();
+            container.Abandon();
+            alive_in_handler = IsWindow(control_window) != FALSE;
+        };
+        container.Host(CLSID_Corvela, CONTROL_WIDTH, CONTROL_HEIGHT,
+                       [&](IUnknown* object) { recorder->Connect(object, false); });
+        if (!released) Provoke(event, container.Control(), GetDlgItem(container.ControlWindow(), LIST_ID), folder);
+        test::PumpUntil([&] { return released; }, 5000);
+        test::PumpFor(100);
+        EXPECT_TRUE(released);
+        EXPECT_TRUE(alive_in_handler) << "the control was freed inside the handler";
+        EXPECT_FALSE(IsWindow(control_window)) << "the control went once the event was handled";
+        recorder->Release();
+    }
 }
 
 }  // namespace

@@ -154,7 +154,7 @@ public:
 
 private:
     void Run(const std::function<void(User&)>& script) {
-        WaitFor([&] { return (browser_ = FindDialogWithChild(EDIT_ID)) != nullptr; });
+        WaitFor([&] { return (browser_ = FindDialogWithChild(TREE_ID)) != nullptr; });
         if (!browser_) return;
         Settle();
         script(*this);
@@ -432,6 +432,43 @@ TEST_F(FolderDialog, IsModalToThePageWindowOfAHostedControl) {
     EXPECT_FALSE(page_enabled);
     EXPECT_TRUE(IsWindowEnabled(container.HostWindow()));
     container.Close();
+}
+
+// Without its edit box (it could not be made, or went) OK takes the folder
+// picked in the tree instead of refusing every path as invalid.
+TEST_F(FolderDialog, WithoutTheEditBoxOkTakesThePickedFolder) {
+    const std::wstring folder = SelectableFolder();
+    const std::wstring result = GetFolderPath([&](User& user) {
+        SendMessageW(user.Item(EDIT_ID), WM_CLOSE, 0, 0);
+        user.Select(folder.c_str());
+        user.PressOk(0);
+    });
+    EXPECT_EQ(result, folder + L"\\");
+    EXPECT_TRUE(boxes.seen().empty());
+}
+
+// A browser whose window cannot be watched ends on its own OK; its folder is
+// the answer, checked as OK checks it, instead of the OK acting as Cancel.
+struct UnwatchedFolderDialog : corvela::CFolderDialog {
+    using CFolderDialog::CFolderDialog;
+    bool WatchBrowser(HWND) override { return false; }
+};
+
+TEST_F(FolderDialog, ABrowserThatCannotBeWatchedAnswersWithThePickedFolder) {
+    const std::wstring folder = SelectableFolder();
+    UnwatchedFolderDialog dialog(std::nullopt, std::nullopt, corvela::FromW(folder.c_str()), nullptr);
+    bool edit_box = true;
+    int32_t result = 0;
+    {
+        User user(boxes, [&](User& user) {
+            edit_box = user.Item(EDIT_ID) != nullptr;
+            user.PressOk(0);
+        });
+        result = dialog.DoModal();
+    }
+    EXPECT_FALSE(edit_box) << "no edit box whose text would be ignored";
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(dialog.Path(), corvela::FromW(folder.c_str()));
 }
 
 }  // namespace

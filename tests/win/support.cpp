@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <utility>
 
 namespace test {
 
@@ -454,7 +455,7 @@ void MessageBoxWatcher::Run() {
 
 // ---- the dialog's side of the progress notices ----
 
-ProgressReceiver::ProgressReceiver() {
+ProgressReceiver::ProgressReceiver(corvela::ProgressChannel::PostFunction post) : channel(std::move(post)) {
     static const ATOM registered = [] {
         WNDCLASSW window_class = {};
         window_class.lpfnWndProc = &ProgressReceiver::Procedure;
@@ -487,14 +488,22 @@ LRESULT CALLBACK ProgressReceiver::Procedure(HWND window, UINT message, WPARAM w
 }
 
 LRESULT ProgressReceiver::Take(WPARAM kind, LPARAM lparam) {
+    if (lparam == corvela::POSTED_RECORDS_WAITING) {
+        for (const corvela::PostedRecord& posted : channel.TakePosted()) Keep(posted.kind, *posted.record);
+        return 0;
+    }
     std::unique_ptr<corvela::ProgressRecord> record = channel.Claim(lparam);
     if (!record) return 0;
+    return Keep(kind, *record);
+}
+
+LRESULT ProgressReceiver::Keep(WPARAM kind, const corvela::ProgressRecord& record) {
     ++claimed;
     if (keep_records) {
-        records.push_back(*record);
+        records.push_back(record);
         kinds.push_back(kind);
     }
-    return on_record ? on_record(*record) : corvela::PROGRESS_REPLY_CONTINUE;
+    return on_record ? on_record(record) : corvela::PROGRESS_REPLY_CONTINUE;
 }
 
 // ---- the progress dialog ----
@@ -802,6 +811,13 @@ void TestContainer::Close() {
     }
     site_->Release();
     site_ = nullptr;
+}
+
+void TestContainer::Abandon() {
+    if (!site_) return;
+    IOleObject* object = std::exchange(site_->object, nullptr);
+    std::exchange(site_, nullptr)->Release();  // the control still holds the site
+    if (object) object->Release();
 }
 
 IDispatch* TestContainer::Control() const {

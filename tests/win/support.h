@@ -136,11 +136,12 @@ private:
 
 // Stands in for the progress dialog: a hidden window on the test thread
 // whose channel a transport posts and sends its records to. Each record is
-// claimed, counted and (unless keep_records is false) kept in order; a sent
+// taken, counted and (unless keep_records is false) kept in order; a sent
 // record is answered with what on_record returns (continue by default).
+// `post` stands in for the window's message queue (PostMessageW when empty).
 class ProgressReceiver {
 public:
-    ProgressReceiver();
+    explicit ProgressReceiver(corvela::ProgressChannel::PostFunction post = nullptr);
     ~ProgressReceiver();
     ProgressReceiver(const ProgressReceiver&) = delete;
     ProgressReceiver& operator=(const ProgressReceiver&) = delete;
@@ -158,6 +159,7 @@ public:
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT Take(WPARAM kind, LPARAM lparam);
+    LRESULT Keep(WPARAM kind, const corvela::ProgressRecord& record);
     HWND window_ = nullptr;
 };
 
@@ -253,6 +255,9 @@ public:
                        const std::function<void(IUnknown*)>& before_activation = nullptr);
     void Resize(int width, int height);
     void Close();
+    // Lets go of the container's references without closing the control, as
+    // a page does that drops its last reference to it.
+    void Abandon();
     IDispatch* Control() const;
     HWND HostWindow() const { return host_; }
     HWND ControlWindow() const;

@@ -2,6 +2,8 @@
 // back: the commands, the progress dialog and the worker together.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "common/language.h"
 #include "corvela_h.h"
 #include "framework/wide.h"
@@ -171,6 +173,87 @@ TEST_F(Uploads, GetReturnSizeReportsLocalSizes) {
     EXPECT_EQ(test::Get(control, L"GetReturnSize", {Var(folder + L"\\t*.bin")}).Text(), L"-1");
 }
 
+// Upload batches driven through the dialog directly, with a stand-in for
+// the page thread's message queue or for the worker's start.
+struct UploadBatches : Uploads {
+    INT_PTR Run(corvela::BatchPlatform platform, std::function<void()> user_cancelled = nullptr) {
+        corvela::TransferJob job;
+        job.page = corvela::FromW(test::UploadUrl(L"/ok/u.asp").c_str());
+        job.files = files;
+        corvela::CProgressDlg dialog(job, std::move(user_cancelled), std::move(platform));
+        const INT_PTR result = dialog.Run();
+        results = dialog.Results();
+        return result;
+    }
+    void Add(const std::wstring& name, size_t size) { files.push_back(corvela::FromW(File(name, size).c_str())); }
+
+    corvela::TextList files;
+    corvela::TextList results;
+};
+
+// A page thread that stops pumping fills its queue (about 10,000 posted
+// messages on Windows) and the platform refuses further posts: here every
+// post is refused until the end notice. No result may be lost, and the
+// dialog ends showing what it shows when nothing was refused.
+TEST_F(UploadBatches, APageThreadWhoseQueueIsFullLosesNoResult) {
+    Add(L"one.bin", 300000);
+    Add(L"two.bin", 5);
+    Add(L"three.bin", 70000);
+    // One watcher at a time: each takes over the dialog's window procedure.
+    auto shown_after = [&](corvela::BatchPlatform platform) {
+        test::DialogWatcher watcher;
+        EXPECT_EQ(Run(std::move(platform)), corvela::BATCH_RESULT_FINISHED);
+        return watcher.Final();
+    };
+    const test::DialogWatcher::Sample normal = shown_after({});
+    const corvela::TextList expected = results;
+    ASSERT_EQ(expected.size(), 3u);
+
+    std::atomic<int> refused{0};
+    const test::DialogWatcher::Sample full = shown_after({[&](HWND window, UINT message, WPARAM kind, LPARAM lparam) {
+        if (kind != corvela::PROGRESS_END) return ++refused, false;
+        return PostMessageW(window, message, kind, lparam) != FALSE;
+    }});
+    EXPECT_GT(refused.load(), 0);
+    EXPECT_EQ(results, expected);
+    EXPECT_EQ(full.files, normal.files);
+    EXPECT_EQ(full.bytes, normal.bytes);
+    EXPECT_EQ(full.name, L"three.bin");
+}
+
+// The user closes the dialog when the worker's end notice is already on its
+// way, and the page's CancelTransfer handler pumps messages (an alert): the
+// batch stays cancelled.
+TEST_F(UploadBatches, AnEndNoticeArrivingAfterTheUserClosedTheDialogChangesNothing) {
+    Add(L"closing.txt", 10);
+    int cancels = 0;
+    corvela::BatchPlatform platform;
+    platform.post = [](HWND window, UINT message, WPARAM kind, LPARAM lparam) {
+        if (kind == corvela::PROGRESS_END) PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return PostMessageW(window, message, kind, lparam) != FALSE;
+    };
+    EXPECT_EQ(Run(std::move(platform),
+                  [&] {
+                      ++cancels;
+                      test::PumpFor(300);
+                  }),
+              corvela::BATCH_RESULT_CANCELLED);
+    EXPECT_EQ(cancels, 1);
+}
+
+// A worker that cannot start is a batch that never ran, as a dialog that
+// cannot be shown: the start command keeps the page's return list.
+TEST_F(UploadBatches, AWorkerThatCannotStartEndsTheBatchAsNeverRun) {
+    Add(L"never.txt", 10);
+    corvela::BatchPlatform platform;
+    platform.start_worker = [](std::shared_ptr<corvela::TransferSession>, const corvela::TransferJob&) -> HANDLE {
+        return nullptr;
+    };
+    EXPECT_EQ(Run(std::move(platform)), corvela::BATCH_RESULT_NEVER_RAN);
+    EXPECT_TRUE(results.empty());
+    EXPECT_EQ(Requests().size(), 0u);
+}
+
 // Cancels need a control with a window: the dialog tells the control whose
 // window was created last.
 struct Cancels : Uploads {
@@ -261,6 +344,37 @@ TEST_F(Cancels, EscapeCancelsWithoutTheEvent) {
               }),
               0);
     EXPECT_EQ(recorder->Count(2), 0u);
+}
+
+// A page may let go of the control inside CancelTransfer: the start
+// command's call keeps it until the call returns.
+TEST_F(Uploads, ThePageMayLetGoOfTheControlInsideCancelTransfer) {
+    test::TestContainer container;
+    auto* recorder = new test::EventRecorder(DIID__DCorvelaEvents);
+    HWND window = nullptr;
+    bool alive_in_handler = false;
+    recorder->on_event = [&](const test::Event& event) {
+        if (event.id != 2) return;
+        window = container.ControlWindow();
+        container.Abandon();
+        alive_in_handler = IsWindow(window) != FALSE;
+    };
+    ASSERT_EQ(container.Host(CLSID_Corvela, 300, 100, [&](IUnknown* c) { recorder->Connect(c, false); }), S_OK);
+    IDispatch* hosted = container.Control();
+    test::Call(hosted, L"AddUploadFile", {Var(File(L"large.bin", 40 * 1024 * 1024)), Var(L"D")});
+    test::DialogWatcher watcher([](HWND dialog, const test::DialogWatcher::Sample& sample) {
+        if (sample.name != L"large.bin") return false;
+        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return true;
+    });
+    EXPECT_EQ(test::Call(hosted, L"StartUpload",
+                         {Var(test::UploadUrl(L"/slowbody/1048576/u.asp")), Var(L""), Var(L""), Var(L""), Var(L"")})
+                  .Int(),
+              0);
+    EXPECT_TRUE(alive_in_handler);
+    test::PumpFor(100);
+    EXPECT_FALSE(IsWindow(window)) << "the control went once the call returned";
+    recorder->Release();
 }
 
 // Download batches, driven through the dialog directly.

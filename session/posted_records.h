@@ -1,0 +1,41 @@
+// The records a transfer's worker side has posted and its dialog has not
+// taken yet. Every record waits here, in the order it was posted, until the
+// dialog takes them all: a record is never refused because the dialog's
+// thread is busy, so no file boundary and no result can be lost. While the
+// dialog is behind, a block record replaces the block record of the same
+// file that waits last: only the newest counts of a file matter to the bars,
+// and the records of a stalled dialog then take a bounded amount of memory.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "session/progress_protocol.h"
+
+namespace corvela {
+
+// Waiting records from which merging of block records starts.
+constexpr size_t RECEIVER_BEHIND_RECORDS = 64;
+
+struct PostedRecord {
+    ProgressKind kind;
+    std::unique_ptr<ProgressRecord> record;
+};
+
+class PostedRecords {
+public:
+    void Push(ProgressKind kind, std::unique_ptr<ProgressRecord> record);
+    // Every waiting record, oldest first; none wait afterwards.
+    std::vector<PostedRecord> TakeAll();
+    size_t size() const { return waiting_.size(); }
+    void Clear() { waiting_.clear(); }
+
+private:
+    bool MergesWithLast(ProgressKind kind, const ProgressRecord& record) const;
+
+    std::deque<PostedRecord> waiting_;
+};
+
+}  // namespace corvela
