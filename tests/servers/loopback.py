@@ -26,6 +26,10 @@ recorded themselves:
   GET /__count  number of recorded requests, as decimal text
 
 Every answer carries `Connection: close`.
+
+With `--capture FILE` each request's head (the request line and the header
+lines, exactly as they arrived) is appended to FILE, followed by an empty
+line; that is how the examples of docs/wire-protocol.md were taken.
 """
 
 import argparse
@@ -108,9 +112,16 @@ class LoopbackServer(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
 
-    def __init__(self, address, handler_class):
+    def __init__(self, address, handler_class, capture_path=None):
         super().__init__(address, handler_class)
         self.request_log = RequestLog()
+        self.capture_path = capture_path
+        self.capture_lock = threading.Lock()
+
+    def capture(self, head):
+        if self.capture_path:
+            with self.capture_lock, open(self.capture_path, "ab") as file:
+                file.write(head + b"\r\n")
 
     def handle_error(self, request, client_address):
         # A client that goes away mid-transfer is part of what we test.
@@ -128,6 +139,7 @@ class LoopbackHandler(BaseHTTPRequestHandler):
         # Clients may send a literal space inside the target: the method runs
         # up to the first space, the version follows the last one, and the
         # target is everything in between.
+        self.received_requestline = self.raw_requestline
         line = self.raw_requestline.rstrip(b"\r\n")
         first, last = line.find(b" "), line.rfind(b" ")
         self.raw_target = line[first + 1:last].decode("latin-1") if 0 < first < last else ""
@@ -149,6 +161,8 @@ class LoopbackHandler(BaseHTTPRequestHandler):
         if self.command == "GET" and self.raw_target in CONTROL_ENDPOINTS:
             CONTROL_ENDPOINTS[self.raw_target](self, log)
             return
+        self.server.capture(self.received_requestline + b"".join(
+            b"%s: %s\r\n" % (name.encode("latin-1"), value.encode("latin-1")) for name, value in self.headers.items()))
         headers = {}
         for name, value in self.headers.items():
             key = name.lower()
@@ -253,8 +267,9 @@ def serve(handler_class, description):
     parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--port-file")
+    parser.add_argument("--capture", help="append the head of every request to this file")
     args = parser.parse_args()
-    server = LoopbackServer(("127.0.0.1", args.port), handler_class)
+    server = LoopbackServer(("127.0.0.1", args.port), handler_class, args.capture)
     if args.port_file:
         write_port_file(args.port_file, server.server_address[1])
     try:
