@@ -13,3 +13,7 @@ file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native
 add_executable(corvela_native_tests ${NATIVE_TEST_SOURCES})
 target_link_libraries(corvela_native_tests PRIVATE corvela_core GTest::gtest GTest::gtest_main)
 add_test(NAME native COMMAND corvela_native_tests)
+
+# The control's encodings of a table of names, for the receiver's tests.
+add_executable(corvela_escape_vectors ${CMAKE_SOURCE_DIR}/tests/vectors/write_escape_vectors.cpp)
+target_link_libraries(corvela_escape_vectors PRIVATE corvela_core)

@@ -1,0 +1,306 @@
+"""The receiver as a WSGI application.
+
+POST (any path): one upload request of the control. GET or HEAD
+/files/<folder>/<name>: a stored file. Every refusal of an upload answers
+exactly "ERROR", the one reply that makes the control fail the file and stop
+its batch; the status code tells logs and other clients why, the control
+never looks at it.
+"""
+
+import codecs
+import json
+import os
+import threading
+import time
+import urllib.parse
+from collections import namedtuple
+from string import Template
+from wsgiref.util import FileWrapper
+
+from . import users
+from .escapes import EscapeError, QueryError, announced_size, decode_text, parse_upload_query
+from .names import PathRefused, check_component, folder_components, stored_name
+from .storage import ON_EXISTING_RULES, Refused, Storage
+
+FAILURE_REPLY = b"ERROR"
+# The control fails a file whose reply reaches 1,023 UTF-16 units.
+LONGEST_REPLY_UNITS = 1022
+READ_BLOCK_BYTES = 65536
+DOWNLOAD_PREFIX = "/files/"
+# Stand-ins as long as anything the reply's fields can become, for checking
+# the reply's length before a file is taken: the rename rule's longest
+# suffix and the largest size.
+LONGEST_RENAME_SUFFIX = " (%d)" % 1000
+LONGEST_SIZE_TEXT = "4294967295"
+
+Option = namedtuple("Option", "name kind default help")
+OPTIONS = (
+    Option("root", str, None, "folder the uploads are stored under (required)"),
+    Option("on_existing", str, "rename",
+           "when the name is taken: rename (store as 'name (2).ext'), refuse (answer ERROR) or replace"),
+    Option("max_file_bytes", int, 0xFFFFFFFF, "largest file taken, in bytes"),
+    Option("min_free_bytes", int, 64 << 20, "free disk space that an upload must leave, in bytes"),
+    Option("max_uploads", int, 8, "upload requests taken at the same time"),
+    Option("reply", str, "OK <FILETITLE> $download",
+           "reply to a stored file; $path, $download, $size and $guid are filled in, <FILETITLE> is left "
+           "for the control"),
+    Option("users", str, None, "file of users; when given, uploads need a listed user name and password"),
+    Option("realm", str, "Corvela", "realm named in the authentication challenge"),
+    Option("downloads", str, "on", "on: GET /files/... serves stored files; off: answered 405"),
+    Option("read_rate", int, 0, "most bytes per second read from one upload (0: no limit)"),
+    Option("piece_bytes", int, 0x7E800000, "bytes of a full piece; a shorter piece ends a file of unannounced size"),
+    Option("stale_seconds", int, 3600, "seconds after which a file whose next piece never came is forgotten"),
+    Option("incoming", str, ".incoming", "folder under the root for files still arriving"),
+    Option("raw_code_page", str, "",
+           "code page of the users' machines (a Python codec, e.g. cp1252), for the non-ASCII bytes that "
+           "WinInet sends unescaped in dir, prefix, filedata, filename and sid; empty: read them as UTF-8"),
+)
+ENVIRONMENT_PREFIX = "CORVELA_RECEIVER_"
+
+
+class Config:
+    def __init__(self, **values):
+        for option in OPTIONS:
+            setattr(self, option.name, values.pop(option.name, option.default))
+        if values:
+            raise TypeError("unknown options: %s" % ", ".join(sorted(values)))
+        if not self.root:
+            raise ValueError("the receiver needs a root folder")
+        if self.on_existing not in ON_EXISTING_RULES:
+            raise ValueError("on_existing is one of %s" % ", ".join(ON_EXISTING_RULES))
+        if self.downloads not in ("on", "off"):
+            raise ValueError("downloads is on or off")
+        if self.raw_code_page:
+            codecs.lookup(self.raw_code_page)
+
+    @classmethod
+    def from_mapping(cls, mapping):
+        """From CORVELA_RECEIVER_<OPTION> entries (os.environ, or a WSGI
+        server's per-request environment)."""
+        values = {}
+        for option in OPTIONS:
+            text = mapping.get(ENVIRONMENT_PREFIX + option.name.upper())
+            if text is not None:
+                values[option.name] = option.kind(text)
+        return cls(**values)
+
+
+def _log_value(value):
+    text = str(value)
+    if text and all(character.isprintable() and character not in ' "' for character in text):
+        return text
+    return json.dumps(text, ensure_ascii=False)
+
+
+def _utf16_units(text):
+    return len(text.encode("utf-16-le", "surrogatepass")) // 2
+
+
+class Receiver:
+    def __init__(self, config):
+        self.config = config
+        self.template = Template(config.reply)
+        if "\0" in config.reply or config.reply == "ERROR":
+            raise ValueError("the reply holds a zero character or is the failure reply itself")
+        self.storage = Storage(config.root, config.incoming, config.on_existing, config.piece_bytes,
+                               config.stale_seconds)
+        self.slots = threading.BoundedSemaphore(config.max_uploads)
+
+    def __call__(self, environ, start_response):
+        entry = {"client": environ.get("REMOTE_ADDR", "-"), "user": "-", "method": environ.get("REQUEST_METHOD", "")}
+        try:
+            if entry["method"] == "POST":
+                status, body, headers = self.upload(environ, entry)
+            elif entry["method"] in ("GET", "HEAD"):
+                return self.download(environ, start_response, entry)
+            else:
+                status, body, headers = 405, b"", [("Allow", "GET, HEAD, POST")]
+                entry["result"] = "refused"
+        except Exception as error:  # an error page would count as a reply; only ERROR fails the file
+            status, body, headers = 500, FAILURE_REPLY, []
+            entry.update(result="failed", reason="%s: %s" % (type(error).__name__, error))
+        entry["status"] = status
+        self.log(environ, entry)
+        start_response("%d %s" % (status, STATUS_TEXTS.get(status, "")), headers + [
+            ("Content-Type", "text/plain; charset=utf-8"), ("Content-Length", str(len(body)))])
+        return [body]
+
+    # ---- uploads ----
+
+    def upload(self, environ, entry):
+        try:
+            return self.take_piece(environ, entry)
+        except Refused as refusal:
+            entry.update(result="refused", reason=refusal.reason)
+            headers = []
+            if refusal.status == 401:
+                headers.append(("WWW-Authenticate", 'Basic realm="%s", charset="UTF-8"' % self.config.realm))
+            return refusal.status, FAILURE_REPLY, headers
+
+    def take_piece(self, environ, entry):
+        # Refusals come before the body is read, so a client waiting to
+        # learn whether it must authenticate first hears at once.
+        if self.config.users:
+            user = users.check(self.config.users, environ.get("HTTP_AUTHORIZATION"))
+            if user is None:
+                raise Refused(401, "no listed user name and password")
+            entry["user"] = user
+        query = self.upload_query(environ)
+        entry.update(guid=query["guid"], dir=query["dir"], name=query["prefix"] + query["name"])
+        try:
+            relative = self.storage.relative_path(folder_components(query["dir"]),
+                                                  stored_name(query["prefix"], query["name"], query["ext"]))
+            total = announced_size(query["filedata"])
+        except PathRefused as refusal:
+            raise Refused(403, str(refusal)) from None
+        except QueryError as error:
+            raise Refused(400, str(error)) from None
+        length = self.announced_length(environ)
+        entry["bytes"] = length
+        self.check_limits(query["guid"], relative, total, length)
+        if not self.slots.acquire(blocking=False):
+            raise Refused(503, "%d uploads are arriving already" % self.config.max_uploads)
+        try:
+            return self.receive(environ, entry, query["guid"], relative, total, length)
+        finally:
+            self.slots.release()
+
+    def upload_query(self, environ):
+        try:
+            return parse_upload_query(environ.get("QUERY_STRING", "").encode("latin-1"),
+                                      self.config.raw_code_page or None)
+        except UnicodeEncodeError:
+            raise Refused(400, "the server handed over a query that is not bytes as received") from None
+        except (QueryError, EscapeError) as error:
+            raise Refused(400, str(error)) from None
+
+    def announced_length(self, environ):
+        text = environ.get("CONTENT_LENGTH", "")
+        if not text.isdigit():
+            raise Refused(411, "the body's length is not announced")
+        return int(text)
+
+    def check_limits(self, guid, relative, total, length):
+        largest = self.config.max_file_bytes
+        if length > largest or (total or 0) > largest:
+            raise Refused(413, "larger than %d bytes" % largest)
+        if self.storage.free_bytes() - length < self.config.min_free_bytes:
+            raise Refused(507, "not enough free disk space")
+        if _utf16_units(self.reply(guid, relative + LONGEST_RENAME_SUFFIX, LONGEST_SIZE_TEXT)) > LONGEST_REPLY_UNITS:
+            raise Refused(414, "the reply for this name would be longer than the control takes")
+
+    def receive(self, environ, entry, guid, relative, total, length):
+        writer = self.storage.begin_piece(guid, relative, total, length, self.config.max_file_bytes)
+        try:
+            complete = self.copy_body(environ["wsgi.input"], writer, length)
+        except OSError:
+            writer.abandon()
+            raise
+        if not complete:
+            writer.abandon()
+            entry.update(result="cut", reason="the body ended after %d of %d bytes" % (writer.written, length))
+            return 400, FAILURE_REPLY, []
+        stored = writer.finish()
+        received = writer.state["received"]
+        if stored is None:
+            entry["result"] = "piece"
+            return 200, b"PIECE %d" % received, []
+        entry.update(result="stored", path=stored)
+        return 200, self.reply(guid, stored, str(received)).encode("utf-8"), []
+
+    def copy_body(self, stream, writer, length):
+        """Whether all `length` bytes arrived."""
+        rate = self.config.read_rate
+        started = time.monotonic()
+        while writer.written < length:
+            try:
+                chunk = stream.read(min(READ_BLOCK_BYTES, length - writer.written))
+            except (ConnectionError, TimeoutError):
+                return False
+            if not chunk:
+                return False
+            writer.write(chunk)
+            if rate:
+                time.sleep(max(0.0, started + writer.written / rate - time.monotonic()))
+        return True
+
+    def reply(self, guid, relative, size):
+        quoted = urllib.parse.quote(relative, safe="/")
+        return self.template.safe_substitute(path=quoted, download=DOWNLOAD_PREFIX + quoted, size=size, guid=guid)
+
+    # ---- downloads ----
+
+    def download(self, environ, start_response, entry):
+        path = self.stored_path(environ, entry)
+        if self.config.downloads == "off":
+            status, path = 405, None
+        else:
+            status = 200 if path else 404
+        entry.update(result="sent" if path else "refused", status=status)
+        if path is None:
+            self.log(environ, entry)
+            start_response("%d %s" % (status, STATUS_TEXTS[status]),
+                           [("Content-Type", "text/plain; charset=utf-8"), ("Content-Length", "0")])
+            return [b""]
+        file = open(path, "rb")
+        size = os.fstat(file.fileno()).st_size
+        entry["bytes"] = size
+        self.log(environ, entry)
+        start_response("200 OK", [("Content-Type", "application/octet-stream"), ("Content-Length", str(size))])
+        if entry["method"] == "HEAD":
+            file.close()
+            return [b""]
+        return environ.get("wsgi.file_wrapper", FileWrapper)(file, READ_BLOCK_BYTES)
+
+    def stored_path(self, environ, entry):
+        """The file a GET names, or None. The server has already undone the
+        percent escapes; what is left are the control's byte forms."""
+        entry["what"] = environ.get("PATH_INFO", "")
+        try:
+            path = decode_text(entry["what"].encode("latin-1"))
+        except (UnicodeEncodeError, EscapeError) as error:
+            entry["reason"] = str(error)
+            return None
+        entry["what"] = path
+        if not path.startswith(DOWNLOAD_PREFIX):
+            return None
+        components = path[len(DOWNLOAD_PREFIX):].split("/")
+        try:
+            for component in components:
+                check_component(component)
+            return self.storage.stored_file(self.storage.relative_path(components[:-1], components[-1]))
+        except PathRefused:
+            return None
+
+    # ---- the log ----
+
+    def log(self, environ, entry):
+        """One line per request: when, who, what, how many bytes, result."""
+        entry = dict(entry)
+        fields = [time.strftime("%Y-%m-%dT%H:%M:%SZ", time.gmtime()), entry.pop("client"), entry.pop("user"),
+                  entry.pop("method"), entry.pop("result", "-"), str(entry.pop("status", "-"))]
+        fields += ["%s=%s" % (key, _log_value(value)) for key, value in entry.items()]
+        stream = environ.get("wsgi.errors")
+        if stream is not None:
+            stream.write(" ".join(fields) + "\n")
+            stream.flush()
+
+
+STATUS_TEXTS = {200: "OK", 400: "Bad Request", 401: "Unauthorized", 403: "Forbidden", 404: "Not Found",
+                405: "Method Not Allowed", 409: "Conflict", 411: "Length Required", 413: "Payload Too Large",
+                414: "URI Too Long", 500: "Internal Server Error", 503: "Service Unavailable",
+                507: "Insufficient Storage"}
+
+_default = None
+_default_lock = threading.Lock()
+
+
+def application(environ, start_response):
+    """The receiver configured from CORVELA_RECEIVER_* settings, taken from
+    the process environment and, where a WSGI server passes them per
+    request (mod_wsgi's SetEnv), from the request's environment."""
+    global _default
+    with _default_lock:
+        if _default is None:
+            _default = Receiver(Config.from_mapping({**os.environ, **environ}))
+    return _default(environ, start_response)
