@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Windows test suite and the script tests under Wine, against the
-# x64 build, in a private prefix and display with the loopback servers.
+# x64 build, in a private prefix and display with the loopback servers and
+# the reference receiver.
 # Extra arguments go to the test program (e.g. --gtest_filter=Upload*).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,6 +11,8 @@ source "$root/scripts/wine-session.sh"
 wine_session_start
 start_server upload_server
 start_server download_server
+start_receiver
+export RECEIVER_FILES="$(windows_path "$RECEIVER_ROOT")"
 export CORVELA_SCRATCH="$(windows_path "$SESSION_DIR")\\scratch"
 mkdir -p "$SESSION_DIR/scratch"
 export CORVELA_OCX="$(windows_path "$build/CORVELA.OCX")"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the native core and the module
 # for x64 and x86, runs the native suite (sanitized), the Python tests of the
-# servers and bitmaps, and the Windows suite under Wine.
+# servers, bitmaps and the reference receiver, and the Windows suite under
+# Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -15,6 +16,11 @@ build/native/corvela_native_tests
 echo "== Python tests"
 python3 -m unittest discover -s tests/servers -p 'test_*.py'
 python3 -m unittest discover -s tests/scripts -p 'test_*.py'
+
+echo "== receiver tests, with the control's own encodings from the native build"
+build/native/corvela_escape_vectors build/native/escape_vectors.json
+CORVELA_ESCAPE_VECTORS=build/native/escape_vectors.json PYTHONPATH=receiver \
+    python3 -m unittest discover -s tests/receiver -p 'test_*.py'
 
 echo "== Windows suite under Wine"
 scripts/run-wine-tests.sh

@@ -3,6 +3,11 @@
 #   wine_session_start          prefix + display (exports WINEPREFIX, DISPLAY)
 #   start_server NAME ARGS...   runs tests/servers/NAME.py on a free port and
 #                               sets NAME_PORT (upper case) to that port
+#   start_receiver ARGS...      runs the reference receiver (receiver/) on a
+#                               free port, storing under a fresh folder of the
+#                               session; sets RECEIVER_PORT, RECEIVER_ROOT (the
+#                               storage folder) and RECEIVER_LOG (its log, a
+#                               line per request); ARGS are receiver options
 #   run_wine SECONDS ARGS...    wine with a time limit
 # Everything started here ends when the calling shell exits.
 
@@ -62,17 +67,35 @@ link_korean_font() {
     done
 }
 
+# Waits for a server started in the background to write its port file.
+await_port_file() {
+    local name=$1 port_file=$2 log=$3
+    for _ in $(seq 200); do [ -s "$port_file" ] && return 0; sleep 0.05; done
+    echo "server $name did not start"; cat "$log"; return 1
+}
+
 start_server() {
     local name=$1; shift
     local port_file="$SESSION_DIR/$name.port"
     python3 "$CORVELA_ROOT/tests/servers/$name.py" --port 0 --port-file "$port_file" "$@" \
         > "$SESSION_DIR/$name.log" 2>&1 &
     SESSION_PIDS+=($!)
-    for _ in $(seq 100); do [ -s "$port_file" ] && break; sleep 0.05; done
-    [ -s "$port_file" ] || { echo "server $name did not start"; cat "$SESSION_DIR/$name.log"; return 1; }
+    await_port_file "$name" "$port_file" "$SESSION_DIR/$name.log" || return 1
     local variable
     variable="$(echo "$name" | tr '[:lower:]-' '[:upper:]_')_PORT"
     export "$variable=$(cat "$port_file")"
+}
+
+start_receiver() {
+    local port_file="$SESSION_DIR/receiver.port"
+    export RECEIVER_ROOT="$SESSION_DIR/received"
+    export RECEIVER_LOG="$SESSION_DIR/receiver.log"
+    mkdir -p "$RECEIVER_ROOT"
+    PYTHONPATH="$CORVELA_ROOT/receiver" python3 -m corvela_receiver --root "$RECEIVER_ROOT" \
+        --port 0 --port-file "$port_file" "$@" > "$RECEIVER_LOG" 2>&1 &
+    SESSION_PIDS+=($!)
+    await_port_file receiver "$port_file" "$RECEIVER_LOG" || return 1
+    export RECEIVER_PORT="$(cat "$port_file")"
 }
 
 run_wine() {

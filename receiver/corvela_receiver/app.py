@@ -146,7 +146,8 @@ class Receiver:
                 raise Refused(401, "no listed user name and password")
             entry["user"] = user
         query = self.upload_query(environ)
-        entry.update(guid=query["guid"], dir=query["dir"], name=query["prefix"] + query["name"])
+        entry.update(guid=query["guid"], dir=query["dir"],
+                     name=query["prefix"] + query["name"] + ("." + query["ext"] if query["ext"] else ""))
         try:
             relative = self.storage.relative_path(folder_components(query["dir"]),
                                                   stored_name(query["prefix"], query["name"], query["ext"]))
@@ -201,7 +202,7 @@ class Receiver:
             entry.update(result="cut", reason="the body ended after %d of %d bytes" % (writer.written, length))
             return 400, FAILURE_REPLY, []
         stored = writer.finish()
-        received = writer.state["received"]
+        received = entry["total"] = writer.state["received"]
         if stored is None:
             entry["result"] = "piece"
             return 200, b"PIECE %d" % received, []
@@ -236,7 +237,7 @@ class Receiver:
             status, path = 405, None
         else:
             status = 200 if path else 404
-        entry.update(result="sent" if path else "refused", status=status)
+        entry.update(result="sent" if path else ("missing" if status == 404 else "refused"), status=status)
         if path is None:
             self.log(environ, entry)
             start_response("%d %s" % (status, STATUS_TEXTS[status]),

@@ -129,7 +129,7 @@ class Uploads(Folder):
         self.assertEqual((status, reply), (200, b"OK <FILETITLE> /files/inbox/sub/kim_%ED%95%9C%20x.bin"))
         self.assertEqual(self.stored("inbox/sub/kim_\ud55c x.bin"), body)
         self.assertEqual(len(log), 1)
-        self.assertRegex(log[0], r"^\S+Z 127\.0\.0\.1 - POST stored 200 guid=%s .*bytes=10240 "
+        self.assertRegex(log[0], r"^\S+Z 127\.0\.0\.1 - POST stored 200 guid=%s .*bytes=10240 total=10240 "
                                  r"path=\"inbox/sub/kim_\ud55c x\.bin\"$" % GUID)
         # The control asks for the name in its own escapes: three bytes for é.
         for path in ("/files/inbox/sub/kim_%ED%95%9C%20x.bin", "/files/inbox/sub/kim_\xed\x95\x9c x.bin"):

@@ -96,6 +96,14 @@ std::wstring DownloadUrl(const std::wstring& path) {
     return L"http://127.0.0.1:" + std::to_wstring(DownloadPort()) + path;
 }
 
+int ReceiverPort() { return PortFrom(L"RECEIVER_PORT"); }
+
+std::wstring ReceiverUrl(const std::wstring& path) {
+    return L"http://127.0.0.1:" + std::to_wstring(ReceiverPort()) + path;
+}
+
+std::wstring ReceiverFiles() { return Env(L"RECEIVER_FILES"); }
+
 std::string HttpGet(const std::wstring& url, DWORD* status) {
     std::string body;
     HINTERNET session = InternetOpenW(L"corvela-tests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);

@@ -41,6 +41,12 @@ std::wstring UploadUrl(const std::wstring& path);    // http://127.0.0.1:<port><
 std::wstring DownloadUrl(const std::wstring& path);
 std::string HttpGet(const std::wstring& url, DWORD* status = nullptr);
 
+// The reference receiver (RECEIVER_PORT) and the folder it stores under
+// (RECEIVER_FILES).
+int ReceiverPort();
+std::wstring ReceiverUrl(const std::wstring& path);
+std::wstring ReceiverFiles();
+
 class Json {
 public:
     enum class Kind { Null, Bool, Number, String, Array, Object };
