@@ -158,7 +158,7 @@ class Receiver:
             raise Refused(400, str(error)) from None
         length = self.announced_length(environ)
         entry["bytes"] = length
-        self.check_limits(query["guid"], relative, total, length)
+        self.check_limits(environ, query["guid"], relative, total, length)
         if not self.slots.acquire(blocking=False):
             raise Refused(503, "%d uploads are arriving already" % self.config.max_uploads)
         try:
@@ -181,13 +181,14 @@ class Receiver:
             raise Refused(411, "the body's length is not announced")
         return int(text)
 
-    def check_limits(self, guid, relative, total, length):
+    def check_limits(self, environ, guid, relative, total, length):
         largest = self.config.max_file_bytes
         if length > largest or (total or 0) > largest:
             raise Refused(413, "larger than %d bytes" % largest)
         if self.storage.free_bytes() - length < self.config.min_free_bytes:
             raise Refused(507, "not enough free disk space")
-        if _utf16_units(self.reply(guid, relative + LONGEST_RENAME_SUFFIX, LONGEST_SIZE_TEXT)) > LONGEST_REPLY_UNITS:
+        longest = self.reply(environ, guid, relative + LONGEST_RENAME_SUFFIX, LONGEST_SIZE_TEXT)
+        if _utf16_units(longest) > LONGEST_REPLY_UNITS:
             raise Refused(414, "the reply for this name would be longer than the control takes")
 
     def receive(self, environ, entry, guid, relative, total, length):
@@ -207,7 +208,7 @@ class Receiver:
             entry["result"] = "piece"
             return 200, b"PIECE %d" % received, []
         entry.update(result="stored", path=stored)
-        return 200, self.reply(guid, stored, str(received)).encode("utf-8"), []
+        return 200, self.reply(environ, guid, stored, str(received)).encode("utf-8"), []
 
     def copy_body(self, stream, writer, length):
         """Whether all `length` bytes arrived."""
@@ -225,9 +226,12 @@ class Receiver:
                 time.sleep(max(0.0, started + writer.written / rate - time.monotonic()))
         return True
 
-    def reply(self, guid, relative, size):
+    def reply(self, environ, guid, relative, size):
+        """The reply to a stored file. $download is the path a GET fetches
+        it by, below wherever the receiver is mounted."""
         quoted = urllib.parse.quote(relative, safe="/")
-        return self.template.safe_substitute(path=quoted, download=DOWNLOAD_PREFIX + quoted, size=size, guid=guid)
+        download = urllib.parse.quote(environ.get("SCRIPT_NAME", "").encode("latin-1"), safe="/") + DOWNLOAD_PREFIX + quoted
+        return self.template.safe_substitute(path=quoted, download=download, size=size, guid=guid)
 
     # ---- downloads ----
 
