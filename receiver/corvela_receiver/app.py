@@ -10,6 +10,7 @@ never looks at it.
 import codecs
 import json
 import os
+import re
 import threading
 import time
 import urllib.parse
@@ -27,6 +28,7 @@ FAILURE_REPLY = b"ERROR"
 LONGEST_REPLY_UNITS = 1022
 READ_BLOCK_BYTES = 65536
 DOWNLOAD_PREFIX = "/files/"
+DECIMAL = re.compile(r"[0-9]{1,20}")
 # Stand-ins as long as anything the reply's fields can become, for checking
 # the reply's length before a file is taken: the rename rule's longest
 # suffix and the largest size.
@@ -177,7 +179,7 @@ class Receiver:
 
     def announced_length(self, environ):
         text = environ.get("CONTENT_LENGTH", "")
-        if not text.isdigit():
+        if not DECIMAL.fullmatch(text):
             raise Refused(411, "the body's length is not announced")
         return int(text)
 
@@ -230,7 +232,8 @@ class Receiver:
         """The reply to a stored file. $download is the path a GET fetches
         it by, below wherever the receiver is mounted."""
         quoted = urllib.parse.quote(relative, safe="/")
-        download = urllib.parse.quote(environ.get("SCRIPT_NAME", "").encode("latin-1"), safe="/") + DOWNLOAD_PREFIX + quoted
+        mount = urllib.parse.quote(environ.get("SCRIPT_NAME", "").encode("latin-1"), safe="/")
+        download = mount + DOWNLOAD_PREFIX + quoted
         return self.template.safe_substitute(path=quoted, download=download, size=size, guid=guid)
 
     # ---- downloads ----

@@ -289,7 +289,8 @@ class OverTheWire(Folder):
         """Sends the head and then each part, and returns the reply's body
         (empty when the server gave none)."""
         with socket.create_connection(("127.0.0.1", port), timeout=10) as connection:
-            connection.sendall(b"POST %s HTTP/1.1\r\nHost: x\r\nContent-Length: %d\r\n\r\n" % (where.encode(), announced))
+            head = b"POST %s HTTP/1.1\r\nHost: x\r\nContent-Length: %d\r\n\r\n" % (where.encode(), announced)
+            connection.sendall(head)
             for part in parts:
                 time.sleep(pause)
                 connection.sendall(part)

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "corvela_h.h"
+#include "framework/handles.h"
 #include "framework/wide.h"
 #include "transport/download_file.h"
 #include "transport/http_upload.h"
@@ -111,6 +112,35 @@ TEST_F(Receiver, AFolderOutsideTheRootStopsTheBatchWithNothingStored) {
     EXPECT_EQ(Return(0), L"");
     EXPECT_FALSE(test::FileExists(Stored(L"..\\outside")));
     EXPECT_TRUE(NothingArriving());
+}
+
+// ---- full size: run by scripts/test-large-upload.sh, not by the regular suite ----
+
+// Without a size from the page, a full piece tells the receiver that more
+// follows, and the short one after it completes the file.
+TEST(ReceiverLargeFile, DISABLED_AFullPieceWaitsForTheShortOneAfterIt) {
+    ASSERT_NE(test::ReceiverPort(), 0);
+    const std::wstring path = test::NewScratchFolder(L"receiver-large") + L"\\large.bin";
+    const uint64_t length = uint64_t{corvela::UPLOAD_PIECE_BYTES} + 1;
+    ASSERT_TRUE(test::MakeSparseFile(path, length, 'Z'));
+    corvela::RunningFlag running{1};
+    corvela::CHttpUpload upload(&running, nullptr);
+    ASSERT_EQ(upload.UploadFile(nullptr, T(path), u"", T(test::ReceiverUrl(L"/u")), u"large", u"", u"", u"", u"",
+                                u"", 0),
+              1);
+
+    corvela::KernelHandle stored(CreateFileW((test::ReceiverFiles() + L"\\large\\large.bin").c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(stored);
+    LARGE_INTEGER size = {}, last = {};
+    ASSERT_TRUE(GetFileSizeEx(stored.Get(), &size));
+    EXPECT_EQ(static_cast<uint64_t>(size.QuadPart), length);
+    last.QuadPart = static_cast<LONGLONG>(length - 1);
+    char byte = 0;
+    DWORD read = 0;
+    ASSERT_TRUE(SetFilePointerEx(stored.Get(), last, nullptr, FILE_BEGIN) &&
+                ReadFile(stored.Get(), &byte, 1, &read, nullptr) && read == 1);
+    EXPECT_EQ(byte, 'Z');
 }
 
 }  // namespace

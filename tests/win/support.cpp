@@ -2,6 +2,8 @@
 
 #include <wininet.h>
 
+#include "framework/handles.h"
+
 #include <cstdlib>
 #include <sstream>
 #include <utility>
@@ -56,6 +58,19 @@ std::string ReadFileBytes(const std::wstring& path) {
     while (ReadFile(file, block, sizeof(block), &read, nullptr) && read > 0) bytes.append(block, read);
     CloseHandle(file);
     return bytes;
+}
+
+bool MakeSparseFile(const std::wstring& path, uint64_t length, char last_byte) {
+    corvela::KernelHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER end = {};
+    end.QuadPart = static_cast<LONGLONG>(length);
+    if (!SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file.Get())) return false;
+    end.QuadPart -= 1;
+    DWORD written = 0;
+    return SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) &&
+           WriteFile(file.Get(), &last_byte, 1, &written, nullptr) && written == 1;
 }
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

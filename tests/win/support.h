@@ -8,6 +8,7 @@
 #include <oleauto.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -29,6 +30,9 @@ std::wstring ScratchDir();
 std::wstring NewScratchFolder(const std::wstring& name);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
+// A file of `length` bytes that takes no disk space: only its last byte is
+// written (Wine extends the Linux file sparsely).
+bool MakeSparseFile(const std::wstring& path, uint64_t length, char last_byte);
 bool FileExists(const std::wstring& path);
 std::wstring Utf16(const std::string& utf8);
 std::string Utf8(const std::wstring& text);

@@ -53,21 +53,6 @@ std::string Base64(const std::string& bytes) {
     return text;
 }
 
-// A file of `length` bytes that takes no disk space: only its last byte is
-// written (Wine extends the Linux file sparsely).
-bool MakeSparseFile(const std::wstring& path, uint64_t length, char last_byte) {
-    corvela::KernelHandle file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    LARGE_INTEGER end = {};
-    end.QuadPart = static_cast<LONGLONG>(length);
-    if (!SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file.Get())) return false;
-    end.QuadPart -= 1;
-    DWORD written = 0;
-    return SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) &&
-           WriteFile(file.Get(), &last_byte, 1, &written, nullptr) && written == 1;
-}
-
 using Receiver = test::ProgressReceiver;
 
 // ---- one upload, run on a worker thread while the test thread pumps ----
@@ -482,7 +467,7 @@ TEST_F(UploadTransport, RepliesPassThroughTheAnsiCodePage) {
 TEST_F(UploadTransport, FailuresBeforeAnyRequestOrRecord) {
     const std::wstring port = std::to_wstring(test::UploadPort());
     const std::wstring four_gib = folder + L"\\four-gib.bin";  // its length would wrap to 0
-    ASSERT_TRUE(MakeSparseFile(four_gib, 0x100000000ull, 'Z'));
+    ASSERT_TRUE(test::MakeSparseFile(four_gib, 0x100000000ull, 'Z'));
     const std::wstring readable = MakeFile(L"refused.txt", Pattern(100));
     const std::pair<std::wstring, std::wstring> cases[] = {
         {folder + L"\\nowhere.doc", Page(L"/ok/")},
@@ -668,7 +653,7 @@ TEST(UploadLargeFile, DISABLED_FileOneBytePastAFullPieceGoesAsTwoRequests) {
     Job job;
     job.path = test::NewScratchFolder(L"large") + L"\\large.bin";
     const uint64_t length = uint64_t{corvela::UPLOAD_PIECE_BYTES} + 1;
-    ASSERT_TRUE(MakeSparseFile(job.path, length, 'Z'));
+    ASSERT_TRUE(test::MakeSparseFile(job.path, length, 'Z'));
     job.page = Page(L"/ok/");
     RunningFlag running{1};
     CHttpUpload upload(&running, nullptr);
