@@ -10,6 +10,13 @@
 
 namespace test {
 
+// ---- where Wine differs from Windows ----
+
+bool UnderWine() {
+    static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
 // ---- environment and files ----
 
 std::wstring Env(const wchar_t* name) {

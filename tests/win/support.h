@@ -21,6 +21,20 @@
 
 namespace test {
 
+// ---- where Wine differs from Windows ----
+
+// Whether the suite runs under Wine (its ntdll exports wine_get_version).
+bool UnderWine();
+
+// What a check expects where the suite knows Wine behaves otherwise than
+// Windows: `on_windows` there, `under_wine` here. A check written with it
+// fails the day either side changes, so the difference is checked rather
+// than remembered.
+template <typename T>
+T Expected(T on_windows, T under_wine) {
+    return UnderWine() ? under_wine : on_windows;
+}
+
 // ---- environment and files ----
 
 std::wstring Env(const wchar_t* name);

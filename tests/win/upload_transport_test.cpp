@@ -167,7 +167,8 @@ bool IsGuidText(const std::string& text) {
 // the way a Windows library does during an authentication handshake: it
 // takes the server's answer, reads it to its end, adds the credentials to the
 // request and asks for the request to be sent again. (Wine's library never
-// asks; it hands the 401 to the caller as a final answer.)
+// asks; it hands the 401 to the caller as a final answer: see
+// WineDiffers.AChallengeIsTheFinalAnswer.)
 class ScriptedLibrary : public corvela::WinInetLibrary {
 public:
     // The first this many HttpEndRequestW calls ask for a retry; -1: every call.

@@ -1,0 +1,75 @@
+// What the suite knows Wine does otherwise than Windows, and works around
+// elsewhere: each is checked here with test::Expected, so that a Wine that
+// starts to behave as Windows (or the reverse) shows up at once.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <string>
+
+#include "framework/handles.h"
+#include "support.h"
+
+namespace {
+
+// Windows refuses posts to a thread whose queue holds 10,000 messages; the
+// progress channel must not lose records to that, and its tests stand in for
+// the quota because Wine has none.
+TEST(WineDiffers, PostedMessagesHaveNoQuota) {
+    corvela::OwnedWindow window(
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    int accepted = 0;
+    while (accepted < 12000 && PostMessageW(window.Get(), WM_USER, 0, 0)) ++accepted;
+    EXPECT_EQ(accepted, test::Expected(10000, 12000));
+    MSG message = {};
+    while (PeekMessageW(&message, window.Get(), 0, 0, PM_REMOVE)) {
+    }
+}
+
+// The module keeps its own record of the thread's language because Wine's
+// SetThreadUILanguage changes nothing that GetThreadUILanguage reports.
+TEST(WineDiffers, TheThreadLanguageIsNotKept) {
+    const LANGID before = GetThreadUILanguage();
+    const LANGID korean = MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN);
+    SetThreadUILanguage(korean);
+    EXPECT_EQ(GetThreadUILanguage(), test::Expected(korean, before));
+    SetThreadUILanguage(before);
+}
+
+// The download transport falls back to the announced Content-Length because
+// Wine's WinInet cannot move a request's read position.
+TEST(WineDiffers, TheReadPositionOfARequestCannotMove) {
+    corvela::InternetHandle library(InternetOpenW(L"corvela-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    ASSERT_TRUE(library);
+    corvela::InternetHandle request(InternetOpenUrlW(library.Get(), test::DownloadUrl(L"/file/a?size=100").c_str(),
+                                                     nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+    ASSERT_TRUE(request);
+    const DWORD end = InternetSetFilePointer(request.Get(), 0, nullptr, FILE_END, 0);
+    EXPECT_EQ(end, test::Expected<DWORD>(100, INVALID_SET_FILE_POINTER));
+}
+
+// The upload tests put a scripted library in front of WinInet for
+// authentication retries: with the page's credentials a Windows library
+// answers a challenge with ERROR_INTERNET_FORCE_RETRY and sends again, while
+// Wine's hands the 401 over as the final answer.
+TEST(WineDiffers, AChallengeIsTheFinalAnswer) {
+    corvela::InternetHandle library(InternetOpenW(L"corvela-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    corvela::InternetHandle connection(InternetConnectW(library.Get(), L"127.0.0.1",
+                                                        static_cast<INTERNET_PORT>(test::UploadPort()), L"kim",
+                                                        L"secret", INTERNET_SERVICE_HTTP, 0, 0));
+    corvela::InternetHandle request(HttpOpenRequestW(connection.Get(), L"POST", L"/challenge/x", nullptr, nullptr,
+                                                     nullptr, INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    ASSERT_TRUE(request);
+    INTERNET_BUFFERSW buffers = {};
+    buffers.dwStructSize = sizeof(buffers);
+    buffers.dwBufferTotal = 4;
+    ASSERT_TRUE(HttpSendRequestExW(request.Get(), &buffers, nullptr, 0, 0));
+    DWORD written = 0;
+    InternetWriteFile(request.Get(), "body", 4, &written);
+    const bool ended = HttpEndRequestW(request.Get(), nullptr, 0, 0) != FALSE;
+    const DWORD error = ended ? ERROR_SUCCESS : GetLastError();
+    EXPECT_EQ(error, test::Expected<DWORD>(ERROR_INTERNET_FORCE_RETRY, ERROR_SUCCESS));
+}
+
+}  // namespace
