@@ -21,6 +21,8 @@ bool IsNumberedDevice(const Text& base) {
 
 bool IsReservedFileNameChar(char16_t unit) { return FILE_NAME_RESERVED_CHARS.find(unit) != std::u16string_view::npos; }
 
+bool IsFileNameChar(char16_t unit) { return unit >= FIRST_PRINTABLE && !IsReservedFileNameChar(unit); }
+
 bool IsDeviceName(const Text& name) {
     // Windows judges the part before the first dot, spaces at its end ignored.
     Text base = AsciiLower(name.substr(0, name.find(u'.')));
@@ -31,10 +33,7 @@ bool IsDeviceName(const Text& name) {
 
 bool IsPlainFileName(const Text& name) {
     if (name.empty() || name.back() == u' ' || name.back() == u'.') return false;
-    const bool odd_unit = std::any_of(name.begin(), name.end(), [](char16_t unit) {
-        return unit < FIRST_PRINTABLE || IsReservedFileNameChar(unit);
-    });
-    return !odd_unit && !IsDeviceName(name);
+    return std::all_of(name.begin(), name.end(), IsFileNameChar) && !IsDeviceName(name);
 }
 
 }  // namespace corvela

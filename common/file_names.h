@@ -13,6 +13,9 @@ constexpr std::u16string_view FILE_NAME_RESERVED_CHARS = u"\\/:*?\"<>|";
 
 bool IsReservedFileNameChar(char16_t unit);
 
+// A unit a file name may hold: neither reserved nor a control character.
+bool IsFileNameChar(char16_t unit);
+
 // True for the names Windows gives to devices (CON, PRN, AUX, NUL, COM1 to
 // COM9, LPT1 to LPT9), in any case and with any extension: "nul.txt" opens
 // the device, not a file.

@@ -42,6 +42,8 @@ Text ReplaceChar(Text text, char16_t from, char16_t to) {
     return text;
 }
 
+bool IsWhiteSpace(char16_t unit) { return unit == u' ' || (unit >= u'\t' && unit <= u'\r'); }
+
 Text AsciiLower(Text text) {
     for (char16_t& unit : text)
         if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit + (u'a' - u'A'));

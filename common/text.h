@@ -25,6 +25,10 @@ Text AfterLast(Text& text, char16_t ch);
 Text ReplaceAll(Text text, const Text& from, const Text& to);
 Text ReplaceChar(Text text, char16_t from, char16_t to);
 
+// White space as the C library reads it in ASCII text: space, tab, line
+// feed, vertical tab, form feed and carriage return.
+bool IsWhiteSpace(char16_t unit);
+
 // Lower case for the ASCII letters only; every other unit is kept.
 Text AsciiLower(Text text);
 bool EqualsIgnoreAsciiCase(const Text& a, const Text& b);

@@ -7,7 +7,6 @@
 #include "framework/resources.h"
 #include "framework/wide.h"
 #include "module/guids.h"
-#include "shell/file_name_chars.h"
 
 namespace corvela {
 namespace {
@@ -52,11 +51,7 @@ CCorvelaCtrl::CCorvelaCtrl() : OleControl(ControlClass()), file_list_(new CFileL
     LoadLanguageTexts();
 }
 
-CCorvelaCtrl::~CCorvelaCtrl() {
-    // The icon strip is attached to the list view at once, which frees it
-    // with its window.
-    ForgetControl(this);
-}
+CCorvelaCtrl::~CCorvelaCtrl() { ForgetControl(this); }
 
 void CCorvelaCtrl::LoadLanguageTexts() {
     hint_text_ = LoadResString(IDS_DROP_HINT);
@@ -103,10 +98,6 @@ void CCorvelaCtrl::AddDownloadUrl(Text, Text, int32_t) {}
 int32_t CCorvelaCtrl::StartDownload(Text) { return 0; }
 int32_t CCorvelaCtrl::StartDownload2(Text, Text) { return 0; }
 
-// ---- local services ----
-
-Text CCorvelaCtrl::ChangeSpecialChar(Text sFileName) { return corvela::ChangeSpecialChar(sFileName); }
-
 // ---- events ----
 
 void CCorvelaCtrl::FireCancelTransfer() { FireEvent(EVENT_CANCEL_TRANSFER); }
@@ -116,13 +107,18 @@ void CCorvelaCtrl::FireCancelTransfer() { FireEvent(EVENT_CANCEL_TRANSFER); }
 LRESULT CCorvelaCtrl::OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_CREATE:
-            return OnCreate(wparam, lparam);
+            // The framework's own creation runs first; its failure ends it.
+            if (DefaultProcessing(message, wparam, lparam) == -1) return -1;
+            return OnCreate(*reinterpret_cast<const CREATESTRUCTW*>(lparam));
         case WM_SIZE:
             DefaultProcessing(message, wparam, lparam);
-            OnSize(wparam, lparam);
+            OnSize(static_cast<UINT>(wparam), SIZE{LOWORD(lparam), HIWORD(lparam)});
             return 0;
-        case WM_NOTIFY:
-            return OnNotify(wparam, lparam);
+        case WM_NOTIFY: {
+            auto& header = *reinterpret_cast<NMHDR*>(lparam);
+            if (IsFromList(header)) return file_list_->OnNotify(header);
+            return DefaultProcessing(message, wparam, lparam);
+        }
         case WM_FIRE_CANCEL_TRANSFER:
             FireCancelTransfer();
             return 0;
@@ -131,41 +127,35 @@ LRESULT CCorvelaCtrl::OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam
     }
 }
 
-LRESULT CCorvelaCtrl::OnCreate(WPARAM wparam, LPARAM lparam) {
-    if (DefaultProcessing(WM_CREATE, wparam, lparam) == -1) return -1;
+// The control's window has no border: its client area is its whole size.
+LRESULT CCorvelaCtrl::OnCreate(const CREATESTRUCTW& create) {
     SetLastCreatedControl(this);
     file_list_->SetOwner(this);
 
-    RECT client = {};
-    GetClientRect(Window(), &client);
+    const RECT client = {0, 0, create.cx, create.cy};
     LoadCommonControlClasses(ICC_LISTVIEW_CLASSES);
     if (!file_list_->Create(LIST_STYLE, client, Window(), LIST_ID)) return -1;
     HWND list = file_list_->Window();
     ListView_SetExtendedListViewStyle(list, LIST_EXTENDED_STYLE);
     ListView_SetCallbackMask(list, LIST_CALLBACK_MASK);
-    InsertColumns(list, client.right - client.left);
+    InsertColumns(list, create.cx);
 
-    small_icons_ = LoadImageStrip(IDB_ICON_STRIP, 16, RGB(0, 0, 0), false);
-    ListView_SetImageList(list, small_icons_, LVSIL_SMALL);
+    // The list view owns the strip from here and frees it with its window.
+    ListView_SetImageList(list, LoadImageStrip(IDB_ICON_STRIP, 16, RGB(0, 0, 0), false), LVSIL_SMALL);
 
     FireEvent(EVENT_INIT_COMPLETE);
     return 0;
 }
 
-LRESULT CCorvelaCtrl::OnNotify(WPARAM wparam, LPARAM lparam) {
-    auto* header = reinterpret_cast<NMHDR*>(lparam);
-    if (header->idFrom == LIST_ID && header->hwndFrom == file_list_->Window()) return file_list_->OnNotify(*header);
-    return DefaultProcessing(WM_NOTIFY, wparam, lparam);
+bool CCorvelaCtrl::IsFromList(const NMHDR& header) const {
+    return header.idFrom == LIST_ID && header.hwndFrom == file_list_->Window();
 }
 
-void CCorvelaCtrl::OnSize(WPARAM, LPARAM) {
+void CCorvelaCtrl::OnSize(UINT, SIZE client) {
     HWND list = file_list_->Window();
     if (!list) return;
-    RECT client = {};
-    GetClientRect(Window(), &client);
-    const int width = client.right - client.left;
-    MoveWindow(list, 0, 0, width, client.bottom - client.top, TRUE);
-    ListView_SetColumnWidth(list, COLUMN_NAME, NameColumnWidth(width));
+    MoveWindow(list, 0, 0, client.cx, client.cy, TRUE);
+    ListView_SetColumnWidth(list, COLUMN_NAME, NameColumnWidth(client.cx));
     ListView_SetColumnWidth(list, COLUMN_SIZE_TEXT, SIZE_TEXT_COLUMN_WIDTH);
     ListView_SetColumnWidth(list, COLUMN_BIG_MARKER, BIG_MARKER_COLUMN_WIDTH);
 }

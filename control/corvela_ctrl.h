@@ -93,7 +93,7 @@ public:
     Text GetfileChecked(int16_t index);
     Text GetFileSize(int16_t index);
 
-    // Local services.
+    // Local services (control/shell_members.cpp).
     Text ChangeSpecialChar(Text sFileName);
     Text GetFolderPath();
 
@@ -102,7 +102,6 @@ public:
     const Text& RefusalText() const { return refusal_text_; }
     int32_t UseDbCl() const { return use_dbcl_; }
     int32_t BigLang() const { return big_lang_; }
-    HIMAGELIST SmallIcons() const { return small_icons_; }
     CFileListCtrl& FileList() { return *file_list_; }
 
     // Fired by the list window and the progress dialog.
@@ -115,10 +114,10 @@ protected:
     LRESULT OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
 private:
-    LRESULT OnCreate(WPARAM wparam, LPARAM lparam);
-    void OnSize(WPARAM wparam, LPARAM lparam);
+    LRESULT OnCreate(const CREATESTRUCTW& create);
+    void OnSize(UINT type, SIZE client);
     // Notifications of the list window go back to it (see CFileListCtrl::OnNotify).
-    LRESULT OnNotify(WPARAM wparam, LPARAM lparam);
+    bool IsFromList(const NMHDR& header) const;
     FileListModel ListModel();
     // Tells the user when an insertion found the list full.
     void ReportInsertResult(InsertResult result);
@@ -126,13 +125,13 @@ private:
     TransferJob NewJob(int32_t mode) const;
     TransferJob UploadJob(int32_t mode, const Text& page, const Text& dst_folder, const Text& prefix,
                           const Text& user, const Text& password) const;
-    // Runs a batch under a modal progress dialog; the new count of the
-    // return list, or 0 (empty queue, cancel) with the list unchanged.
-    int32_t RunBatch(const TransferJob& job);
+    // Runs a start command's batch dialog modally; the new count of the
+    // return list, or 0 (empty queue, cancel, a batch that never ran) with the
+    // list unchanged.
+    int32_t RunBatchDialog(const TransferJob& job);
     int32_t RunDownloadBatch(const Text& cache_folder);
 
     std::unique_ptr<CFileListCtrl> file_list_;
-    HIMAGELIST small_icons_ = nullptr;
     FileListTexts list_texts_;
     Text hint_text_;
     Text refusal_text_;

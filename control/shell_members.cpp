@@ -1,6 +1,8 @@
-// The folder dialog as a scripting member.
+// The local services of the shell as scripting members: choosing a folder
+// and cleaning a file name.
 #include "control/corvela_ctrl.h"
 
+#include "shell/file_name_chars.h"
 #include "shell/folder_dialog.h"
 #include "shell/folder_path.h"
 
@@ -14,5 +16,7 @@ Text CCorvelaCtrl::GetFolderPath() {
     if (dialog.DoModal() != 1) return Text();
     return FolderResultText(dialog.Path());
 }
+
+Text CCorvelaCtrl::ChangeSpecialChar(Text sFileName) { return corvela::ChangeSpecialChar(sFileName); }
 
 }  // namespace corvela

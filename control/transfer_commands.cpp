@@ -1,6 +1,7 @@
 // The transfer commands: queueing files and URLs, running a batch under the
 // progress dialog and handing the per-file results back to script.
 #include "control/corvela_ctrl.h"
+#include "common/local_files.h"
 #include "control/last_created_control.h"
 #include "framework/wide.h"
 #include "session/progress_dlg.h"
@@ -59,7 +60,7 @@ TransferJob CCorvelaCtrl::UploadJob(int32_t mode, const Text& page, const Text& 
     return job;
 }
 
-int32_t CCorvelaCtrl::RunBatch(const TransferJob& job) {
+int32_t CCorvelaCtrl::RunBatchDialog(const TransferJob& job) {
     if (queues_.primary.empty()) return 0;
     CProgressDlg dialog(job, &FireCancelTransferOnLastCreated);
     const INT_PTR result = dialog.Run();
@@ -73,18 +74,18 @@ int32_t CCorvelaCtrl::RunBatch(const TransferJob& job) {
 int32_t CCorvelaCtrl::StartUpload(Text sPage, Text sDstFolder, Text sPrefix, Text sID, Text sPwd) {
     TransferJob job = UploadJob(MODE_UPLOAD, sPage, sDstFolder, sPrefix, sID, sPwd);
     job.auth_option = ntlm_;
-    return RunBatch(job);
+    return RunBatchDialog(job);
 }
 
 int32_t CCorvelaCtrl::StartUpload2(Text sPage, Text sDstFolder, Text sPrefix, Text sID, Text sPwd, Text) {
-    return RunBatch(UploadJob(MODE_UPLOAD_PLAIN, sPage, sDstFolder, sPrefix, sID, sPwd));
+    return RunBatchDialog(UploadJob(MODE_UPLOAD_PLAIN, sPage, sDstFolder, sPrefix, sID, sPwd));
 }
 
 int32_t CCorvelaCtrl::StartUpload3(Text sPage, Text sDstFolder, Text sPrefix, Text sID, Text sPwd, Text sSID) {
     TransferJob job = UploadJob(MODE_UPLOAD, sPage, sDstFolder, sPrefix, sID, sPwd);
     job.auth_option = ntlm_;
     job.sid = sSID;
-    return RunBatch(job);
+    return RunBatchDialog(job);
 }
 
 int32_t CCorvelaCtrl::RunDownloadBatch(const Text& cache_folder) {
@@ -93,7 +94,7 @@ int32_t CCorvelaCtrl::RunDownloadBatch(const Text& cache_folder) {
     job.unique_ids = queues_.unique_ids;
     job.destination_names = queues_.destination_names;
     job.sizes = queues_.sizes;
-    return RunBatch(job);
+    return RunBatchDialog(job);
 }
 
 Text CCorvelaCtrl::GetReturn(int32_t nIndex) {
@@ -101,11 +102,12 @@ Text CCorvelaCtrl::GetReturn(int32_t nIndex) {
     return returns_[nIndex];
 }
 
+// The size goes to script as a signed 32-bit number, as it always has.
 Text CCorvelaCtrl::GetReturnSize(Text filepath) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
     const bool wildcard = filepath.find_first_of(u"?*") != Text::npos;
-    if (wildcard || !GetFileAttributesExW(W(filepath), GetFileExInfoStandard, &data)) return u"-1";
-    return DecimalText(static_cast<int32_t>(data.nFileSizeLow));
+    const std::optional<uint64_t> size = wildcard ? std::nullopt : LocalFileSize(filepath);
+    if (!size) return u"-1";
+    return DecimalText(static_cast<int32_t>(static_cast<uint32_t>(*size)));
 }
 
 }  // namespace corvela

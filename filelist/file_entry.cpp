@@ -23,7 +23,6 @@ constexpr ExtensionIcon EXTENSION_ICONS[] = {
 constexpr uint32_t KIBI = 1024;
 constexpr uint32_t MEBI = 1024 * 1024;
 
-bool IsSpace(char16_t unit) { return unit == u' ' || (unit >= u'\t' && unit <= u'\r'); }
 bool IsDigit(char16_t unit) { return unit >= u'0' && unit <= u'9'; }
 
 // The size text read the way the C library reads an unsigned long: leading
@@ -31,7 +30,7 @@ bool IsDigit(char16_t unit) { return unit >= u'0' && unit <= u'9'; }
 // large saturates, a negative value wraps modulo 2^32.
 uint32_t ReadUnsigned32(const Text& text) {
     size_t at = 0;
-    while (at < text.size() && IsSpace(text[at])) ++at;
+    while (at < text.size() && IsWhiteSpace(text[at])) ++at;
     bool negative = false;
     if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) negative = text[at++] == u'-';
     uint64_t value = 0;

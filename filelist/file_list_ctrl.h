@@ -28,7 +28,6 @@ public:
     // The control whose events the window fires and whose texts it shows;
     // set before the window is created.
     void SetOwner(CCorvelaCtrl* owner) { owner_ = owner; }
-    CCorvelaCtrl* Owner() const { return owner_; }
 
     // Creates the list view window with the given styles over `rect` and
     // opens it to files dropped from the shell.

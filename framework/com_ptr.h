@@ -43,11 +43,12 @@ public:
 
     T* Detach() { return std::exchange(ptr_, nullptr); }
 
+    // Asks for another interface of the object; the QueryInterface result,
+    // E_POINTER when this holds nothing.
     template <typename U>
-    ComPtr<U> As(REFIID iid) const {
-        ComPtr<U> other;
-        if (ptr_) ptr_->QueryInterface(iid, other.OutVoid());
-        return other;
+    HRESULT As(REFIID iid, ComPtr<U>* other) const {
+        if (!ptr_) return E_POINTER;
+        return ptr_->QueryInterface(iid, other->OutVoid());
     }
 
 private:

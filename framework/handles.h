@@ -25,9 +25,14 @@ public:
     }
     ~UniqueHandle() { Reset(); }
 
+    // Closing keeps the thread's last error, so a failure's cause survives
+    // the handles that an early return lets go.
     void Reset(Handle handle = Traits::Invalid()) {
         Handle old = std::exchange(handle_, handle);
-        if (Traits::IsValid(old)) Traits::Close(old);
+        if (!Traits::IsValid(old)) return;
+        const DWORD last_error = GetLastError();
+        Traits::Close(old);
+        SetLastError(last_error);
     }
     Handle Release() { return std::exchange(handle_, Traits::Invalid()); }
     Handle Get() const { return handle_; }

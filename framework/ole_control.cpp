@@ -5,6 +5,7 @@
 #include "common/language.h"
 #include "framework/enumerator.h"
 #include "framework/resources.h"
+#include "framework/result.h"
 #include "framework/wide.h"
 
 namespace corvela {
@@ -230,7 +231,7 @@ STDMETHODIMP OleControl::GetExtent(DWORD aspect, SIZEL* size) {
 }
 
 STDMETHODIMP OleControl::Advise(IAdviseSink* sink, DWORD* connection) {
-    if (!advise_holder_ && FAILED(CreateOleAdviseHolder(advise_holder_.Out()))) return E_OUTOFMEMORY;
+    if (!advise_holder_) RETURN_IF_FAILED(CreateOleAdviseHolder(advise_holder_.Out()));
     return advise_holder_->Advise(sink, connection);
 }
 
@@ -257,8 +258,8 @@ STDMETHODIMP OleControl::SetColorScheme(LOGPALETTE*) { return E_NOTIMPL; }
 HRESULT OleControl::InPlaceActivate(LONG verb) {
     if (!site_) return E_UNEXPECTED;
     if (!in_place_active_) {
-        ComPtr<IOleInPlaceSite> in_place = site_.As<IOleInPlaceSite>(IID_IOleInPlaceSite);
-        if (!in_place) return E_NOINTERFACE;
+        ComPtr<IOleInPlaceSite> in_place;
+        RETURN_IF_FAILED(site_.As(IID_IOleInPlaceSite, &in_place));
         if (in_place->CanInPlaceActivate() != S_OK) return E_FAIL;
         in_place->OnInPlaceActivate();
         in_place_site_ = in_place;
@@ -298,7 +299,8 @@ HRESULT OleControl::CreateControlWindow(HWND parent, const RECT& position) {
     HWND created = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                                    position.left, position.top, position.right - position.left,
                                    position.bottom - position.top, parent, nullptr, ModuleInstance(), this);
-    return created ? S_OK : E_FAIL;
+    RETURN_LAST_ERROR_IF(!created);
+    return S_OK;
 }
 
 STDMETHODIMP OleControl::GetWindow(HWND* window) {

@@ -2,6 +2,7 @@
 
 #include "common/language.h"
 #include "framework/resources.h"
+#include "framework/result.h"
 #include "framework/wide.h"
 
 namespace corvela {
@@ -69,7 +70,7 @@ STDMETHODIMP PropertyPage::Activate(HWND parent, LPCRECT rect, BOOL) {
     const DLGTEMPLATE* dialog_template = FindDialogTemplate(dialog_id_, ThreadLanguage());
     if (!dialog_template) return E_FAIL;
     dialog_ = CreateDialogIndirectParamW(ModuleInstance(), dialog_template, parent, &DialogProcedure, 0);
-    if (!dialog_) return E_FAIL;
+    RETURN_LAST_ERROR_IF(!dialog_);
     if (rect) Move(rect);
     return S_OK;
 }

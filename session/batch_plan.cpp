@@ -57,12 +57,12 @@ int32_t EndResult(bool still_running) {
     return still_running ? BATCH_RESULT_FINISHED : BATCH_RESULT_CANCELLED;
 }
 
-CacheFilePlan PlanCacheFile(const Text& cache_folder, const CacheDownloadLists& lists, size_t index) {
+CacheFilePlan PlanCacheFile(const TransferJob& job, size_t index) {
     CacheFilePlan plan;
-    plan.url = EntryOrEmpty(lists.urls, index);
-    plan.unique_id = EntryOrEmpty(lists.unique_ids, index);
-    plan.destination_name = EntryOrEmpty(lists.destination_names, index);
-    plan.cache_path = CachePath(cache_folder, plan.unique_id);
+    plan.url = EntryOrEmpty(job.files, index);
+    plan.unique_id = EntryOrEmpty(job.unique_ids, index);
+    plan.destination_name = EntryOrEmpty(job.destination_names, index);
+    plan.cache_path = CachePath(job.cache_folder, plan.unique_id);
     plan.extension = TemporaryExtension(plan.destination_name);
     return plan;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "common/text.h"
+#include "session/transfer_job.h"
 
 namespace corvela {
 
@@ -54,14 +55,6 @@ Text DownloadResult(bool moved, const Text& cache_path, const Text& target_path)
 // still running, BATCH_RESULT_CANCELLED (2) after a cancel.
 int32_t EndResult(bool still_running);
 
-// The job lists of a cache-download batch. The worker walks `urls`; the
-// other lists run parallel to it and may be shorter or longer.
-struct CacheDownloadLists {
-    TextList urls;
-    TextList unique_ids;
-    TextList destination_names;
-};
-
 // Everything the worker needs for file `index` of the batch. An entry
 // missing from a parallel list reads as the empty text.
 struct CacheFilePlan {
@@ -72,6 +65,8 @@ struct CacheFilePlan {
     Text extension;         // TemporaryExtension of the destination name
 };
 
-CacheFilePlan PlanCacheFile(const Text& cache_folder, const CacheDownloadLists& lists, size_t index);
+// The worker walks the job's file list (the URLs); the unique ids and
+// destination names run parallel to it and may be shorter or longer.
+CacheFilePlan PlanCacheFile(const TransferJob& job, size_t index);
 
 }  // namespace corvela

@@ -4,21 +4,14 @@
 
 #include "common/constants.h"
 #include "common/language.h"
+#include "common/local_files.h"
 #include "framework/common_controls.h"
 #include "framework/wide.h"
-#include "session/download_thread.h"
+#include "session/transfer_worker.h"
 #include "transport/download_file.h"
 
 namespace corvela {
 namespace {
-
-// The size the file system reports for a file, or nothing when its status
-// cannot be read.
-std::optional<uint64_t> FileSize(const Text& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!GetFileAttributesExW(W(path), GetFileExInfoStandard, &data)) return std::nullopt;
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
 
 void SetBar(HWND dialog, int id, const std::optional<uint32_t>& range, const std::optional<uint32_t>& position) {
     HWND bar = GetDlgItem(dialog, id);
@@ -105,12 +98,12 @@ void CProgressDlg::OnOpen() {
     if (IsUploadMode(job_.mode)) {
         SetWindowTextW(Handle(), W(DialogTitle(job_.language)));
         FileSizeLookups sizes;
-        for (const Text& file : job_.files) sizes.push_back(FileSize(file));
-        Show(model_.StartUpload(sizes));
+        for (const Text& file : job_.files) sizes.push_back(LocalFileSize(file));
+        ApplyUpdate(model_.StartUpload(sizes));
     } else {
         job_.cache_folder = ExpandCacheFolderText(job_.cache_folder);
         CreateFolderTree(job_.cache_folder);
-        Show(model_.StartDownload(job_.files.size(), job_.sizes));
+        ApplyUpdate(model_.StartDownload(job_.files.size(), job_.sizes));
     }
     session_->running().store(1);
     session_->channel().Open(Handle());
@@ -134,16 +127,16 @@ LRESULT CProgressDlg::OnTransferProgress(WPARAM kind, LPARAM lparam) {
     }
     std::unique_ptr<ProgressRecord> record = session_->channel().Claim(lparam);
     if (!record) return 0;
-    Apply(static_cast<ProgressKind>(kind), *record);
+    ApplyRecord(static_cast<ProgressKind>(kind), *record);
     return IsRunning(&session_->running()) ? PROGRESS_REPLY_CONTINUE : 0;
 }
 
 void CProgressDlg::ApplyPostedRecords() {
-    for (const PostedRecord& posted : session_->channel().TakePosted()) Apply(posted.kind, *posted.record);
+    for (const PostedRecord& posted : session_->channel().TakePosted()) ApplyRecord(posted.kind, *posted.record);
 }
 
 // Records that arrive once the batch stopped running change nothing.
-void CProgressDlg::Apply(ProgressKind kind, const ProgressRecord& record) {
+void CProgressDlg::ApplyRecord(ProgressKind kind, const ProgressRecord& record) {
     if (IsRunning(&session_->running())) Queue(model_.Apply(kind, record, session_->CurrentTarget()));
 }
 
@@ -195,12 +188,12 @@ void CProgressDlg::Queue(const ProgressUpdate& update) {
 void CProgressDlg::Flush() {
     if (flush_timer_) KillTimer(Handle(), FLUSH_TIMER);
     flush_timer_ = false;
-    Show(pending_);
+    ApplyUpdate(pending_);
     pending_ = ProgressUpdate();
     last_flush_ = GetTickCount();
 }
 
-void CProgressDlg::Show(const ProgressUpdate& update) {
+void CProgressDlg::ApplyUpdate(const ProgressUpdate& update) {
     HWND dialog = Handle();
     SetBar(dialog, IDC_PROGRESS_FILE_BAR, update.file_bar_range, update.file_bar_position);
     SetBar(dialog, IDC_PROGRESS_TOTAL_BAR, update.total_bar_range, update.total_bar_position);

@@ -50,12 +50,12 @@ private:
     void OnOpen();
     LRESULT OnTransferProgress(WPARAM kind, LPARAM record);
     void ApplyPostedRecords();
-    void Apply(ProgressKind kind, const ProgressRecord& record);
+    void ApplyRecord(ProgressKind kind, const ProgressRecord& record);
     void End(INT_PTR result);
     void OnClose();
     void OnDestroy();
     void OnWindowPosChanging(WINDOWPOS* position);
-    void Show(const ProgressUpdate& update);
+    void ApplyUpdate(const ProgressUpdate& update);
     void Queue(const ProgressUpdate& update);
     void Flush();
 

@@ -69,10 +69,6 @@ public:
     // file went (done equals total).
     ProgressUpdate Apply(uint32_t kind, const ProgressRecord& record, const Text& current_target);
 
-    uint32_t grand_total() const { return grand_total_; }
-    uint32_t bytes_done() const { return bytes_done_; }
-    int32_t file_number() const { return file_number_; }
-
     // The results of the upload batch, in order. Download results are
     // collected by the worker.
     const TextList& results() const { return results_; }

@@ -3,7 +3,7 @@ list(APPEND CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/batch_plan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/posted_records.cpp)
 list(APPEND WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/download_thread.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/transfer_worker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/progress_channel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/progress_dlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/transfer_session.cpp)

@@ -1,7 +1,8 @@
-#include "session/download_thread.h"
+#include "session/transfer_worker.h"
 
 #include "common/constants.h"
 #include "common/language.h"
+#include "common/local_files.h"
 #include "framework/resources.h"
 #include "framework/wide.h"
 #include "shell/platform_paths.h"
@@ -23,7 +24,6 @@ HANDLE CKelDownloadThread::SetupDownload(std::shared_ptr<TransferSession> sessio
     job_ = job;
     job_.mode = MODE_CACHE_DOWNLOAD;
     job_.cache_folder = cache_folder;
-    download_lists_ = {job_.files, job_.unique_ids, job_.destination_names};
     return Start();
 }
 
@@ -64,7 +64,7 @@ void CKelDownloadThread::RunDownloads() {
 }
 
 void CKelDownloadThread::DownloadOne(size_t index, const TextList& protected_folders) {
-    const CacheFilePlan plan = PlanCacheFile(job_.cache_folder, download_lists_, index);
+    const CacheFilePlan plan = PlanCacheFile(job_, index);
     // Refused entries fail as a failed download does: nothing is written.
     if (!IsUsableUniqueId(plan.unique_id)) return;
     if (!MayWriteToCache(CanonicalPath(plan.cache_path), protected_folders)) return;

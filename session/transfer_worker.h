@@ -33,7 +33,6 @@ private:
 
     std::shared_ptr<TransferSession> session_;
     TransferJob job_;
-    CacheDownloadLists download_lists_;
 };
 
 }  // namespace corvela

@@ -1,12 +1,12 @@
 #include "shell/file_name_chars.h"
 
+#include "common/file_names.h"
+
 namespace corvela {
 
 Text ReplaceSpecialChars(const Text& text, const Text& replacement) {
-    static const char16_t kReserved[] = u"\\/:*?\"<>|";
     Text cleaned = text;
-    for (const char16_t* reserved = kReserved; *reserved; ++reserved)
-        cleaned = ReplaceAll(cleaned, Text(1, *reserved), replacement);
+    for (const char16_t reserved : FILE_NAME_RESERVED_CHARS) cleaned = ReplaceAll(cleaned, Text(1, reserved), replacement);
     return cleaned;
 }
 

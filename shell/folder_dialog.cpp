@@ -5,11 +5,11 @@
 #include <string>
 #include <utility>
 
+#include "common/local_files.h"
 #include "framework/com_ptr.h"
 #include "framework/resources.h"
 #include "framework/wide.h"
 #include "shell/folder_path.h"
-#include "transport/download_file.h"
 
 namespace corvela {
 namespace {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/file_names.h"
+
 namespace corvela {
 namespace {
 
@@ -16,8 +18,6 @@ bool StartsWithDriveRoot(const Text& path) {
 
 // Windows drops these at the end of a name and users miss them at the start.
 bool IsTrimmedUnit(char16_t unit) { return unit == u'\t' || unit == u' ' || unit == u'.'; }
-
-bool IsReservedUnit(char16_t unit) { return Text(u"\"*/:<>?\\|").find(unit) != Text::npos; }
 
 // Makes one level and tells whether it is there now (it may have existed).
 bool MakeLevel(const Text& level, const FolderFileSystem& file_system) {
@@ -38,7 +38,7 @@ int32_t Refuse(int32_t result, const Text& path, const FolderPrompts& prompts) {
 
 bool IsValidFolderName(const Text& name) {
     if (name.empty() || IsTrimmedUnit(name.front()) || IsTrimmedUnit(name.back())) return false;
-    return std::none_of(name.begin(), name.end(), IsReservedUnit);
+    return std::none_of(name.begin(), name.end(), IsReservedFileNameChar);
 }
 
 int32_t CheckFolderPath(const Text& path, bool check_only, const FolderFileSystem& file_system) {

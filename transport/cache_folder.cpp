@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "common/file_names.h"
+
 namespace corvela {
 
 namespace {
@@ -13,8 +15,6 @@ constexpr char16_t SEPARATOR = u'\\';
 constexpr uint32_t LARGEST_FOLDER_NUMBER = 0x7FFFFFFF;
 constexpr size_t TEMPORARY_EXTENSION_LENGTH = 3;  // "tmp"
 constexpr char16_t REPLACEMENT_UNIT = u'_';
-
-bool IsWhiteSpace(char16_t unit) { return unit == u' ' || (unit >= u'\t' && unit <= u'\r'); }
 
 std::optional<uint32_t> HexDigitValue(char16_t unit) {
     if (unit >= u'0' && unit <= u'9') return unit - u'0';
@@ -64,11 +64,6 @@ Text SpecialFolderPath(const Text& number_text, const SpecialFolderLookup& speci
     return path;
 }
 
-bool IsFileNameUnit(char16_t unit) {
-    static const Text not_in_names = u"\\/:*?\"<>|";
-    return unit >= 0x20 && not_in_names.find(unit) == Text::npos;
-}
-
 size_t LastSeparatorBefore(const Text& path, size_t length) {
     return length == 0 ? Text::npos : path.rfind(SEPARATOR, length - 1);
 }
@@ -91,7 +86,7 @@ Text TemporaryTargetFromUniqueName(const Text& unique_temp_path, const Text& ext
     const size_t keep = unique_temp_path.size() -
                         std::min(unique_temp_path.size(), TEMPORARY_EXTENSION_LENGTH);
     Text target = unique_temp_path.substr(0, keep);
-    for (char16_t unit : extension) target += IsFileNameUnit(unit) ? unit : REPLACEMENT_UNIT;
+    for (char16_t unit : extension) target += IsFileNameChar(unit) ? unit : REPLACEMENT_UNIT;
     return target;
 }
 

@@ -199,6 +199,4 @@ Text ExpandCacheFolderText(const Text& page_text) { return ExpandCacheFolder(pag
 
 bool CreateFolderTree(const Text& path) { return CreateFolderPath(path, CreateOneFolder); }
 
-bool FileExists(const Text& path) { return PathFileExistsW(W(path)) != FALSE; }
-
 }  // namespace corvela

@@ -45,7 +45,4 @@ Text ExpandCacheFolderText(const Text& page_text);
 // attempt failed, which includes a folder that already existed.
 bool CreateFolderTree(const Text& path);
 
-// Whether a file or folder exists at `path`.
-bool FileExists(const Text& path);
-
 }  // namespace corvela

@@ -1,13 +1,13 @@
 #include "transport/http_upload.h"
 
 #include <objbase.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
 
+#include "common/local_files.h"
 #include "framework/wide.h"
 #include "transport/file_name_parts.h"
 #include "transport/guid_text.h"
@@ -76,7 +76,7 @@ int CHttpUpload::UploadFile(ProgressChannel* channel, const Text& local_path, co
 }
 
 bool CHttpUpload::OpenSource() {
-    if (!PathFileExistsW(W(local_path_))) return false;
+    if (!FileExists(local_path_)) return false;
     source_.Reset(CreateFileW(W(local_path_), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size = {};

@@ -32,27 +32,29 @@ TEST(CachedCopy, AskedOnlyWithFolderIdAndExistingFile) {
 }
 
 TEST(PlanCacheFile, ListsOutOfStepReadAsEmptyEntries) {
-    corvela::CacheDownloadLists lists;
-    lists.urls = {u"http://h/a", u"http://h/b", u"http://h/c"};
-    lists.unique_ids = {u"id-a"};
-    lists.destination_names = {u"a.tar.gz", u"b.pdf"};
+    corvela::TransferJob job;
+    job.cache_folder = u"C:\\cache\\";
+    job.files = {u"http://h/a", u"http://h/b", u"http://h/c"};
+    job.unique_ids = {u"id-a"};
+    job.destination_names = {u"a.tar.gz", u"b.pdf"};
 
-    const corvela::CacheFilePlan first = corvela::PlanCacheFile(u"C:\\cache\\", lists, 0);
+    const corvela::CacheFilePlan first = corvela::PlanCacheFile(job, 0);
     EXPECT_EQ(first.url, u"http://h/a");
     EXPECT_EQ(first.cache_path, u"C:\\cache\\id-a");
     EXPECT_EQ(first.extension, u"tar.gz");
 
-    const corvela::CacheFilePlan second = corvela::PlanCacheFile(u"C:\\cache\\", lists, 1);
+    const corvela::CacheFilePlan second = corvela::PlanCacheFile(job, 1);
     EXPECT_EQ(second.unique_id, u"");
     EXPECT_EQ(second.cache_path, u"C:\\cache\\");
     EXPECT_EQ(second.destination_name, u"b.pdf");
 
-    const corvela::CacheFilePlan third = corvela::PlanCacheFile(u"C:\\cache\\", lists, 2);
+    const corvela::CacheFilePlan third = corvela::PlanCacheFile(job, 2);
     EXPECT_EQ(third.url, u"http://h/c");
     EXPECT_EQ(third.destination_name, u"");
     EXPECT_EQ(third.extension, u"");
 
-    const corvela::CacheFilePlan beyond = corvela::PlanCacheFile(u"", lists, 7);
+    job.cache_folder.clear();
+    const corvela::CacheFilePlan beyond = corvela::PlanCacheFile(job, 7);
     EXPECT_EQ(beyond.url, u"");
     EXPECT_EQ(beyond.cache_path, u"");
 }

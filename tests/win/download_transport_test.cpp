@@ -20,6 +20,7 @@
 #include "framework/resources.h"
 #include "framework/wide.h"
 #include "session/progress_channel.h"
+#include "common/local_files.h"
 #include "transport/download_file.h"
 #include "support.h"
 

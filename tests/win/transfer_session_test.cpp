@@ -7,7 +7,7 @@
 #include "common/language.h"
 #include "corvela_h.h"
 #include "framework/wide.h"
-#include "session/download_thread.h"
+#include "session/transfer_worker.h"
 #include "session/progress_dlg.h"
 #include "support.h"
 
@@ -192,8 +192,9 @@ struct UploadBatches : Uploads {
 };
 
 // A page thread that stops pumping fills its queue (about 10,000 posted
-// messages on Windows) and the platform refuses further posts: here every
-// post is refused until the end notice. No result may be lost, and the
+// messages on Windows; Wine has no such quota, see
+// WineDiffers.PostedMessagesHaveNoQuota) and the platform refuses further
+// posts: here every post is refused until the end notice. No result may be lost, and the
 // dialog ends showing what it shows when nothing was refused.
 TEST_F(UploadBatches, APageThreadWhoseQueueIsFullLosesNoResult) {
     Add(L"one.bin", 300000);
