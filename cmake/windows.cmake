@@ -13,6 +13,8 @@ add_custom_command(
   DEPENDS ${CMAKE_SOURCE_DIR}/module/corvela.idl
   COMMENT "Compiling the type library")
 
+configure_file(${CMAKE_SOURCE_DIR}/module/version.h.in ${GEN_DIR}/version.h @ONLY)
+
 set(BITMAPS ${GEN_DIR}/toolbox.bmp ${GEN_DIR}/empty_list.bmp ${GEN_DIR}/icon_strip.bmp)
 add_custom_command(
   OUTPUT ${BITMAPS}
@@ -34,7 +36,7 @@ target_compile_options(corvela_win PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wext
 target_link_libraries(corvela_win PUBLIC ${WIN_LIBS})
 
 set(RC_FILE ${CMAKE_SOURCE_DIR}/module/corvela.rc)
-set_source_files_properties(${RC_FILE} PROPERTIES OBJECT_DEPENDS "${GEN_DIR}/corvela.tlb;${BITMAPS};${CMAKE_SOURCE_DIR}/common/constants.h")
+set_source_files_properties(${RC_FILE} PROPERTIES OBJECT_DEPENDS "${GEN_DIR}/corvela.tlb;${GEN_DIR}/version.h;${BITMAPS};${CMAKE_SOURCE_DIR}/common/constants.h")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${GEN_DIR} -I${CMAKE_SOURCE_DIR}")
 
 add_library(corvela_ocx SHARED ${MODULE_ENTRY_SOURCES} ${RC_FILE} ${CMAKE_SOURCE_DIR}/module/corvela.def)

@@ -61,6 +61,15 @@ Text DecimalText(int64_t value) {
     return Text(digits.begin(), digits.end());
 }
 
+Text HexText(uint32_t value) {
+    Text digits;
+    do {
+        digits.insert(digits.begin(), u"0123456789abcdef"[value % 16]);
+        value /= 16;
+    } while (value != 0);
+    return digits;
+}
+
 Text FormatGrouped(int64_t value, char16_t separator) {
     const Text plain = DecimalText(value);
     const size_t first_digit = (!plain.empty() && plain[0] == u'-') ? 1 : 0;

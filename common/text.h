@@ -35,6 +35,8 @@ bool EqualsIgnoreAsciiCase(const Text& a, const Text& b);
 bool Contains(const Text& text, const Text& part);
 
 Text DecimalText(int64_t value);
+// Lower-case hexadecimal digits without a prefix (1033 -> 409).
+Text HexText(uint32_t value);
 
 // Signed decimal text with `separator` before every digit whose distance from
 // the end is a positive multiple of three (1234567 -> 1,234,567).

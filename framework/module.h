@@ -6,12 +6,15 @@
 
 namespace corvela {
 
+class ClassesRoot;
+
 // One creatable class of the module.
 struct ClassEntry {
     const CLSID* clsid;
     HRESULT (*create)(REFIID iid, void** object);
-    // Writes (register true) or removes the class's registry entries.
-    bool (*update_registry)(bool register_class);
+    // Writes (register true) or removes the class's registry entries below
+    // the given classes root.
+    bool (*update_registry)(const ClassesRoot& root, bool register_class);
 };
 
 // Counts live objects, server locks and running worker threads.

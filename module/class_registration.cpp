@@ -24,48 +24,48 @@ bool WriteAll(std::initializer_list<bool> writes) {
 
 // Removes a class's keys. When a 16-bit server is registered under the same
 // class id, only the 32-bit entries go and the rest stays for it.
-bool RemoveClass(REFCLSID clsid) {
+bool RemoveClass(const ClassesRoot& root, REFCLSID clsid) {
     const Text key = ClassKey(clsid);
-    if (!ClassesRootKeyExists(key + u"\\InprocServer")) return DeleteClassesRootTree(key);
-    return DeleteClassesRootTree(key + u"\\InprocServer32") && DeleteClassesRootTree(key + u"\\ToolboxBitmap32");
+    if (!root.KeyExists(key + u"\\InprocServer")) return root.DeleteTree(key);
+    return root.DeleteTree(key + u"\\InprocServer32") && root.DeleteTree(key + u"\\ToolboxBitmap32");
 }
 
 }  // namespace
 
-bool UpdateControlRegistry(bool register_class) {
+bool UpdateControlRegistry(const ClassesRoot& root, bool register_class) {
     const Text progid = FromW(CORVELA_CONTROL_PROGID);
-    if (!register_class) return RemoveClass(CLSID_Corvela) && DeleteClassesRootTree(progid);
+    if (!register_class) return RemoveClass(root, CLSID_Corvela) && root.DeleteTree(progid);
 
     const Text key = ClassKey(CLSID_Corvela);
     const Text type_name = TypeName(IDS_CONTROL_TYPE_NAME, CLSID_Corvela);
     const Text path = ModuleRegistrationPath();
     const Text version = DecimalText(CORVELA_LIBRARY_MAJOR) + u"." + DecimalText(CORVELA_LIBRARY_MINOR);
     const bool written = WriteAll({
-        WriteClassesRootString(key, u"", type_name),
-        WriteClassesRootString(key + u"\\ProgID", u"", progid),
-        WriteClassesRootString(key + u"\\InprocServer32", u"", path),
-        WriteClassesRootString(key + u"\\InprocServer32", u"ThreadingModel", u"Apartment"),
-        WriteClassesRootString(key + u"\\ToolboxBitmap32", u"", path + u", " + DecimalText(IDB_TOOLBOX)),
-        WriteClassesRootString(key + u"\\MiscStatus", u"", u"0"),
-        WriteClassesRootString(key + u"\\MiscStatus\\1", u"", DecimalText(CORVELA_MISC_STATUS)),
-        WriteClassesRootString(key + u"\\Control", u"", u""),
-        WriteClassesRootString(key + u"\\TypeLib", u"", GuidRegistryText(LIBID_CORVELALib)),
-        WriteClassesRootString(key + u"\\Version", u"", version),
-        WriteClassesRootString(progid, u"", type_name),
-        WriteClassesRootString(progid + u"\\CLSID", u"", GuidRegistryText(CLSID_Corvela)),
+        root.WriteString(key, u"", type_name),
+        root.WriteString(key + u"\\ProgID", u"", progid),
+        root.WriteString(key + u"\\InprocServer32", u"", path),
+        root.WriteString(key + u"\\InprocServer32", u"ThreadingModel", u"Apartment"),
+        root.WriteString(key + u"\\ToolboxBitmap32", u"", path + u", " + DecimalText(IDB_TOOLBOX)),
+        root.WriteString(key + u"\\MiscStatus", u"", u"0"),
+        root.WriteString(key + u"\\MiscStatus\\1", u"", DecimalText(CORVELA_MISC_STATUS)),
+        root.WriteString(key + u"\\Control", u"", u""),
+        root.WriteString(key + u"\\TypeLib", u"", GuidRegistryText(LIBID_CORVELALib)),
+        root.WriteString(key + u"\\Version", u"", version),
+        root.WriteString(progid, u"", type_name),
+        root.WriteString(progid + u"\\CLSID", u"", GuidRegistryText(CLSID_Corvela)),
     });
-    RegisterClassCategory(CLSID_Corvela, CATID_SafeForScriptingCategory, u"Controls that are safely scriptable");
-    RegisterClassCategory(CLSID_Corvela, CATID_SafeForInitializingCategory,
+    RegisterClassCategory(root, CLSID_Corvela, CATID_SafeForScriptingCategory, u"Controls that are safely scriptable");
+    RegisterClassCategory(root, CLSID_Corvela, CATID_SafeForInitializingCategory,
                           u"Controls safely initializable from persistent data");
     return written;
 }
 
-bool UpdatePropPageRegistry(bool register_class) {
-    if (!register_class) return RemoveClass(CLSID_CorvelaPropPage);
+bool UpdatePropPageRegistry(const ClassesRoot& root, bool register_class) {
+    if (!register_class) return RemoveClass(root, CLSID_CorvelaPropPage);
     const Text key = ClassKey(CLSID_CorvelaPropPage);
     return WriteAll({
-        WriteClassesRootString(key, u"", TypeName(IDS_PROPPAGE_TYPE_NAME, CLSID_CorvelaPropPage)),
-        WriteClassesRootString(key + u"\\InprocServer32", u"", ModuleRegistrationPath()),
+        root.WriteString(key, u"", TypeName(IDS_PROPPAGE_TYPE_NAME, CLSID_CorvelaPropPage)),
+        root.WriteString(key + u"\\InprocServer32", u"", ModuleRegistrationPath()),
     });
 }
 

@@ -1,9 +1,11 @@
 // What each class of the module writes into, and removes from, the registry.
 #pragma once
 
+#include "framework/registration.h"
+
 namespace corvela {
 
-bool UpdateControlRegistry(bool register_class);
-bool UpdatePropPageRegistry(bool register_class);
+bool UpdateControlRegistry(const ClassesRoot& root, bool register_class);
+bool UpdatePropPageRegistry(const ClassesRoot& root, bool register_class);
 
 }  // namespace corvela

@@ -7,6 +7,7 @@
 #include "framework/module.h"
 #include "framework/property_page.h"
 #include "framework/registration.h"
+#include "framework/wide.h"
 #include "module/class_registration.h"
 #include "module/guids.h"
 
@@ -22,11 +23,13 @@ const ClassEntry kClasses[] = {
     {&CLSID_CorvelaPropPage, &CreatePropPage, &UpdatePropPageRegistry},
 };
 
-HRESULT UpdateClasses(bool register_classes) {
+HRESULT UpdateClasses(const ClassesRoot& root, bool register_classes) {
     for (const ClassEntry& entry : kClasses)
-        if (!entry.update_registry(register_classes)) return SELFREG_E_CLASS;
+        if (!entry.update_registry(root, register_classes)) return SELFREG_E_CLASS;
     return S_OK;
 }
+
+constexpr char16_t kPerUserCommand[] = u"user";
 
 }  // namespace
 
@@ -34,15 +37,22 @@ HRESULT GetModuleClassObject(REFCLSID clsid, REFIID iid, void** object) {
     return GetClassObject(kClasses, sizeof(kClasses) / sizeof(kClasses[0]), clsid, iid, object);
 }
 
-HRESULT RegisterModule() {
-    if (!RegisterModuleTypeLibrary()) return SELFREG_E_TYPELIB;
-    return UpdateClasses(true);
+HRESULT RegisterModule(RegistrationScope scope) {
+    const ClassesRoot root(scope);
+    if (!RegisterModuleTypeLibrary(root)) return SELFREG_E_TYPELIB;
+    return UpdateClasses(root, true);
 }
 
-HRESULT UnregisterModule() {
-    if (!UnregisterModuleTypeLibrary(LIBID_CORVELALib, CORVELA_LIBRARY_MAJOR, CORVELA_LIBRARY_MINOR))
+HRESULT UnregisterModule(RegistrationScope scope) {
+    const ClassesRoot root(scope);
+    if (!UnregisterModuleTypeLibrary(root, LIBID_CORVELALib, CORVELA_LIBRARY_MAJOR, CORVELA_LIBRARY_MINOR))
         return SELFREG_E_TYPELIB;
-    return UpdateClasses(false);
+    return UpdateClasses(root, false);
+}
+
+HRESULT InstallModule(bool install, const wchar_t* command) {
+    if (!command || !EqualsIgnoreAsciiCase(FromW(command), kPerUserCommand)) return E_INVALIDARG;
+    return install ? RegisterModule(RegistrationScope::User) : UnregisterModule(RegistrationScope::User);
 }
 
 }  // namespace corvela

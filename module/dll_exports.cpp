@@ -1,4 +1,4 @@
-// The four entry points of the in-process server.
+// The entry points of the in-process server.
 #include <windows.h>
 
 #include "framework/module.h"
@@ -14,8 +14,10 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
 
 STDAPI DllCanUnloadNow() { return corvela::CanUnloadNow(); }
 
-STDAPI DllRegisterServer() { return corvela::RegisterModule(); }
+STDAPI DllRegisterServer() { return corvela::RegisterModule(corvela::RegistrationScope::Machine); }
 
-STDAPI DllUnregisterServer() { return corvela::UnregisterModule(); }
+STDAPI DllUnregisterServer() { return corvela::UnregisterModule(corvela::RegistrationScope::Machine); }
+
+STDAPI DllInstall(BOOL install, LPCWSTR command) { return corvela::InstallModule(install != FALSE, command); }
 
 }

@@ -46,6 +46,12 @@ TEST(FormatGrouped, SeparatesEveryThreeDigitsFromTheEnd) {
     EXPECT_EQ(corvela::FormatGrouped(4294967295LL, u'.'), u"4.294.967.295");
 }
 
+TEST(HexText, WritesLowerCaseDigitsWithoutPrefix) {
+    EXPECT_EQ(corvela::HexText(0), u"0");
+    EXPECT_EQ(corvela::HexText(1033), u"409");
+    EXPECT_EQ(corvela::HexText(4294967295u), u"ffffffff");
+}
+
 TEST(ReplaceAll, ReplacesEveryOccurrenceWithoutRescanningTheReplacement) {
     EXPECT_EQ(corvela::ReplaceAll(u"a+b+c", u"+", u"%2B"), u"a%2Bb%2Bc");
     EXPECT_EQ(corvela::ReplaceAll(u"aa", u"a", u"aa"), u"aaaa");

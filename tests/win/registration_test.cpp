@@ -1,9 +1,11 @@
-// Self-registration through the platform's own regsvr32, read back from the
-// registry.
+// Self-registration through the platform's own regsvr32, for the machine and
+// for the current user, read back from the registry.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <comcat.h>
+
+#include <map>
 
 #include "corvela_h.h"
 #include "module/guids.h"
@@ -31,19 +33,18 @@ DWORD RunRegsvr32(const std::wstring& arguments) {
     return code;
 }
 
-bool KeyExists(const std::wstring& key) {
+bool KeyExists(const std::wstring& key, HKEY root = HKEY_CLASSES_ROOT) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
     RegCloseKey(opened);
     return true;
 }
 
 // The value's text, or "<absent>" / "<type N>" when it is missing or no string.
-std::wstring Value(const std::wstring& key, const wchar_t* name = nullptr) {
+std::wstring Value(const std::wstring& key, const wchar_t* name = nullptr, HKEY root = HKEY_CLASSES_ROOT) {
     wchar_t data[1024] = {};
     DWORD size = sizeof(data), type = 0;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size) !=
-        ERROR_SUCCESS)
+    if (RegGetValueW(root, key.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size) != ERROR_SUCCESS)
         return L"<absent>";
     if (type != REG_SZ) return L"<type " + std::to_wstring(type) + L">";
     return data;
@@ -53,6 +54,12 @@ void CreateKey(const std::wstring& key) {
     HKEY created = nullptr;
     RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr);
     RegCloseKey(created);
+}
+
+std::wstring GuidText(REFGUID guid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return text;
 }
 
 std::wstring ShortOcxPath() {
@@ -169,6 +176,150 @@ TEST_F(Registration, KeepsEntriesThatA16BitServerShares) {
     RegDeleteKeyW(HKEY_CLASSES_ROOT, control.c_str());
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kLibraryKey);
     RegDeleteKeyW(HKEY_CLASSES_ROOT, kLibraryKey);
+}
+
+// ---- registration for the current user (regsvr32 /n /i:user) ----
+
+// The keys a registration owns, below a classes root.
+std::vector<std::wstring> RegisteredTrees() {
+    return {kControlKey, kPageKey, L"CORVELA.CorvelaCtrl.1", kLibraryKey,
+            L"Interface\\" + GuidText(DIID__DCorvela), L"Interface\\" + GuidText(DIID__DCorvelaEvents)};
+}
+
+// Every value of a tree as "subkey|name" -> data (strings only).
+void CollectValues(HKEY key, const std::wstring& path, std::map<std::wstring, std::wstring>& values) {
+    wchar_t name[256];
+    wchar_t data[1024];
+    for (DWORD index = 0;; ++index) {
+        DWORD name_length = 256, size = sizeof(data), type = 0;
+        if (RegEnumValueW(key, index, name, &name_length, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+            ERROR_SUCCESS)
+            break;
+        values[path + L"|" + name] = type == REG_SZ ? data : L"<type " + std::to_wstring(type) + L">";
+    }
+    for (DWORD index = 0;; ++index) {
+        DWORD name_length = 256;
+        if (RegEnumKeyExW(key, index, name, &name_length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        HKEY child = nullptr;
+        if (RegOpenKeyExW(key, name, 0, KEY_READ, &child) != ERROR_SUCCESS) continue;
+        values[path + L"\\" + name] = L"<key>";
+        CollectValues(child, path + L"\\" + name, values);
+        RegCloseKey(child);
+    }
+}
+
+// What a registration left below a classes root: its trees and the
+// descriptions of the two categories.
+std::map<std::wstring, std::wstring> Registered(HKEY root) {
+    std::map<std::wstring, std::wstring> values;
+    for (const std::wstring& tree : RegisteredTrees()) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(root, tree.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+        values[tree] = L"<key>";
+        CollectValues(key, tree, values);
+        RegCloseKey(key);
+    }
+    for (const wchar_t* category : {kScripting, kInitializing}) {
+        const std::wstring key = std::wstring(L"Component Categories\\") + category;
+        values[key + L"|409"] = Value(key, L"409", root);
+    }
+    return values;
+}
+
+class UserClasses {
+public:
+    UserClasses() { RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_READ, &key_); }
+    ~UserClasses() { if (key_) RegCloseKey(key_); }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+bool AnyTreeBelow(HKEY root) {
+    for (const std::wstring& tree : RegisteredTrees())
+        if (KeyExists(tree, root)) return true;
+    return false;
+}
+
+bool AnyTreeInTheMachinesClasses() {
+    HKEY machine = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, KEY_READ, &machine) != ERROR_SUCCESS) return true;
+    const bool any = AnyTreeBelow(machine);
+    RegCloseKey(machine);
+    return any;
+}
+
+class UserRegistration : public Registration {
+protected:
+    void SetUp() override { ASSERT_EQ(RunRegsvr32(L"/u"), 0u); }
+    void TearDown() override {
+        RunRegsvr32(L"/u /n /i:user");
+        Registration::TearDown();
+    }
+};
+
+TEST_F(UserRegistration, WritesTheMachinesEntriesBelowTheUsersClassesOnly) {
+    ASSERT_EQ(RunRegsvr32(L""), 0u);
+    const auto machine = Registered(HKEY_CLASSES_ROOT);
+    ASSERT_EQ(RunRegsvr32(L"/u"), 0u);
+
+    ASSERT_EQ(RunRegsvr32(L"/n /i:user"), 0u);
+    UserClasses user;
+    ASSERT_NE(user.get(), nullptr);
+    EXPECT_EQ(Registered(user.get()), machine);
+    EXPECT_EQ(Value(std::wstring(kControlKey) + L"\\InprocServer32", nullptr, user.get()), ShortOcxPath());
+    EXPECT_FALSE(AnyTreeInTheMachinesClasses());
+}
+
+// The platform finds a class registered for the user by its ProgID, the
+// ProgID's class id and that class's in-process server, all below the
+// user's classes; this follows the same entries and drives the control.
+TEST_F(UserRegistration, TheUsersEntriesLeadToAWorkingControl) {
+    ASSERT_EQ(RunRegsvr32(L"/n /i:user"), 0u);
+    UserClasses user;
+    CLSID clsid = {};
+    ASSERT_EQ(CLSIDFromString(Value(L"CORVELA.CorvelaCtrl.1\\CLSID", nullptr, user.get()).c_str(), &clsid), S_OK);
+    const std::wstring server = Value(L"CLSID\\" + GuidText(clsid) + L"\\InprocServer32", nullptr, user.get());
+    HMODULE module = LoadLibraryW(server.c_str());
+    ASSERT_NE(module, nullptr) << test::Utf8(server);
+    auto get_class_object =
+        reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(GetProcAddress(module, "DllGetClassObject"));
+    ASSERT_NE(get_class_object, nullptr);
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(get_class_object(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    IDispatch* control = nullptr;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)), S_OK);
+    factory->Release();
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(test::Put(control, L"nType", test::Var(12)), S_OK);
+    EXPECT_EQ(test::Get(control, L"nType").Int(), 12);
+    control->Release();
+    FreeLibrary(module);
+}
+
+TEST_F(UserRegistration, RemovalRemovesTheEntriesAndMaySafelyBeRepeated) {
+    ASSERT_EQ(RunRegsvr32(L"/n /i:User"), 0u);
+    UserClasses user;
+    ASSERT_TRUE(AnyTreeBelow(user.get()));
+    EXPECT_EQ(RunRegsvr32(L"/u /n /i:user"), 0u);
+    EXPECT_FALSE(AnyTreeBelow(user.get()));
+    EXPECT_EQ(RunRegsvr32(L"/u /n /i:USER"), 0u);
+}
+
+TEST_F(UserRegistration, AnyOtherCommandIsRefusedAndWritesNothing) {
+    HMODULE module = LoadLibraryW(test::OcxPath().c_str());
+    ASSERT_NE(module, nullptr);
+    auto install = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(BOOL, LPCWSTR)>(GetProcAddress(module, "DllInstall"));
+    ASSERT_NE(install, nullptr);
+    for (const wchar_t* command : {static_cast<const wchar_t*>(nullptr), L"", L"machine", L"users", L"user "}) {
+        for (BOOL installing : {TRUE, FALSE})
+            EXPECT_EQ(install(installing, command), E_INVALIDARG) << (command ? test::Utf8(command) : "null");
+    }
+    UserClasses user;
+    EXPECT_FALSE(AnyTreeBelow(user.get()));
+    EXPECT_FALSE(KeyExists(kControlKey));
+    FreeLibrary(module);
 }
 
 }  // namespace
