@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the native core and the module
 # for x64 and x86, runs the native suite (sanitized), the Python tests of the
-# servers, bitmaps and the reference receiver, and the Windows suite under
-# Wine.
+# servers, bitmaps and the reference receiver, the Windows suite under Wine,
+# and the deployment packages (their contents and signatures, the x64 MSI
+# installed and removed under Wine).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -24,3 +25,6 @@ CORVELA_ESCAPE_VECTORS=build/native/escape_vectors.json PYTHONPATH=receiver \
 
 echo "== Windows suite under Wine"
 scripts/run-wine-tests.sh
+
+echo "== deployment packages"
+scripts/test-packages.sh
