@@ -3,7 +3,9 @@
 #include "common/language.h"
 #include "control/last_created_control.h"
 #include "filelist/columns.h"
+#include "control/site_lock.h"
 #include "framework/common_controls.h"
+#include "framework/page_url.h"
 #include "framework/resources.h"
 #include "framework/wide.h"
 #include "module/guids.h"
@@ -97,6 +99,15 @@ void CCorvelaCtrl::SetUseDbCl(bool value) { use_dbcl_ = value ? 1 : 0; }
 void CCorvelaCtrl::AddDownloadUrl(Text, Text, int32_t) {}
 int32_t CCorvelaCtrl::StartDownload(Text) { return 0; }
 int32_t CCorvelaCtrl::StartDownload2(Text, Text) { return 0; }
+
+// ---- the site lock ----
+
+bool CCorvelaCtrl::LocalFilesAllowed() const {
+    TextList lines;
+    const PolicyValue policy = ReadSitePolicy(&lines);
+    if (policy == PolicyValue::Absent) return true;
+    return PageMayUseLocalFiles(policy, lines, PageUrlOf(ClientSite()));
+}
 
 // ---- events ----
 

@@ -97,6 +97,11 @@ public:
     Text ChangeSpecialChar(Text sFileName);
     Text GetFolderPath();
 
+    // The site lock: whether the page may have local files read or sent
+    // (queued, inserted, dropped, chosen, measured). Without a policy every
+    // page may; with one, only the pages it names.
+    bool LocalFilesAllowed() const;
+
     // What the list window reads through its owner.
     const Text& HintText() const { return hint_text_; }
     const Text& RefusalText() const { return refusal_text_; }
@@ -112,6 +117,7 @@ public:
 
 protected:
     LRESULT OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+    bool MayBeMadeSafe() override { return LocalFilesAllowed(); }
 
 private:
     LRESULT OnCreate(const CREATESTRUCTW& create);

@@ -26,12 +26,14 @@ Text CCorvelaCtrl::GetIsDocfileAll() { return list_texts_.info2; }
 // The big-file marker follows the language chosen at insertion; a later
 // SetBigLang leaves existing markers as they are.
 void CCorvelaCtrl::InsertFileList(Text filename, Text filepath, Text fileinfo1, Text fileinfo2, Text filesize) {
+    if (!LocalFilesAllowed()) return;
     ReportInsertResult(ListModel().InsertFileList({filename, filepath, fileinfo1, fileinfo2, filesize},
                                                   BigFileMarker(big_lang_)));
 }
 
 void CCorvelaCtrl::InsertFileListDRM(Text filename, Text filepath, Text fileinfo1, Text fileinfo2, Text filesize,
                                      bool bDRM) {
+    if (!LocalFilesAllowed()) return;
     ReportInsertResult(ListModel().InsertFileListDRM({filename, filepath, fileinfo1, fileinfo2, filesize},
                                                      bDRM, BigFileMarker(big_lang_)));
 }

@@ -9,6 +9,7 @@
 namespace corvela {
 
 Text CCorvelaCtrl::GetFolderPath() {
+    if (!LocalFilesAllowed()) return Text();
     // The browser is modal to the page's top-level window when the control
     // has a window; a control without one has no window to be modal to.
     HWND main_window = Window() ? GetAncestor(Window(), GA_ROOT) : nullptr;

@@ -10,7 +10,11 @@ namespace corvela {
 
 void CCorvelaCtrl::AddFilename(Text name) { pending_file_name_ = name; }
 
+// On a page the site lock refuses, the members that read or send local files
+// do nothing and give their empty result.
+
 void CCorvelaCtrl::AddUploadFile(Text sUrl, Text sFileData) {
+    if (!LocalFilesAllowed()) return;
     if (sUrl.empty()) {
         queues_ = TransferQueues();
         returns_.clear();
@@ -22,6 +26,7 @@ void CCorvelaCtrl::AddUploadFile(Text sUrl, Text sFileData) {
 }
 
 void CCorvelaCtrl::AddDownloadUrlForCache(Text sUrl, Text sUniqueID, Text sDstFileName, int32_t lSize) {
+    if (!LocalFilesAllowed()) return;
     if (sUrl.empty()) {
         // The upload queue's file data and names stay as they are.
         queues_.primary.clear();
@@ -61,7 +66,7 @@ TransferJob CCorvelaCtrl::UploadJob(int32_t mode, const Text& page, const Text& 
 }
 
 int32_t CCorvelaCtrl::RunBatchDialog(const TransferJob& job) {
-    if (queues_.primary.empty()) return 0;
+    if (queues_.primary.empty() || !LocalFilesAllowed()) return 0;
     CProgressDlg dialog(job, &FireCancelTransferOnLastCreated);
     const INT_PTR result = dialog.Run();
     // A cancelled batch, or one that could not be shown, leaves the
@@ -105,7 +110,7 @@ Text CCorvelaCtrl::GetReturn(int32_t nIndex) {
 // The size goes to script as a signed 32-bit number, as it always has.
 Text CCorvelaCtrl::GetReturnSize(Text filepath) {
     const bool wildcard = filepath.find_first_of(u"?*") != Text::npos;
-    const std::optional<uint64_t> size = wildcard ? std::nullopt : LocalFileSize(filepath);
+    const std::optional<uint64_t> size = wildcard || !LocalFilesAllowed() ? std::nullopt : LocalFileSize(filepath);
     if (!size) return u"-1";
     return DecimalText(static_cast<int32_t>(static_cast<uint32_t>(*size)));
 }

@@ -112,6 +112,7 @@ LRESULT CFileListCtrl::OnDestroyed(HWND window, WPARAM wparam, LPARAM lparam) {
 // the page hears once about every file that passed, in drop order.
 void CFileListCtrl::OnDropFiles(HWND window, HDROP raw_drop) {
     const DropHandle drop(raw_drop);
+    if (!owner_->LocalFilesAllowed()) return;  // the site lock refuses drops
     const UINT count = DragQueryFileW(raw_drop, DROP_ITEM_COUNT, nullptr, 0);
     Text dropped_files;
     bool accepted_any = false;

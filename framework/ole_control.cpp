@@ -12,6 +12,7 @@ namespace corvela {
 namespace {
 
 const wchar_t kWindowClass[] = L"CorvelaControlWindow";
+constexpr DWORD SAFETY_OPTIONS = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
 constexpr DWORD kPersistVersion = MAKELONG(0, 1);  // minor 0, major 1
 
 LONG PixelsToHimetric(LONG pixels) { return MulDiv(pixels, 2540, 96); }
@@ -75,6 +76,8 @@ STDMETHODIMP OleControl::QueryInterface(REFIID iid, void** object) {
         *object = static_cast<IConnectionPointContainer*>(this);
     else if (iid == IID_ISpecifyPropertyPages)
         *object = static_cast<ISpecifyPropertyPages*>(this);
+    else if (iid == IID_IObjectSafety)
+        *object = static_cast<IObjectSafety*>(this);
     if (!*object) return E_NOINTERFACE;
     AddRef();
     return S_OK;
@@ -557,6 +560,35 @@ LRESULT CALLBACK OleControl::WindowProcedure(HWND window, UINT message, WPARAM w
         control->window_ = nullptr;
     }
     return result;
+}
+
+// ---- IObjectSafety ----
+
+bool OleControl::HasSafetyOptions(REFIID iid) const {
+    return iid == IID_IDispatch || iid == *info_.dispatch || iid == IID_IPersistPropertyBag ||
+           iid == IID_IPersistStreamInit || iid == IID_IPersist;
+}
+
+STDMETHODIMP OleControl::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) {
+    if (!supported || !enabled) return E_POINTER;
+    if (!HasSafetyOptions(iid)) {
+        *supported = *enabled = 0;
+        return E_NOINTERFACE;
+    }
+    *supported = SAFETY_OPTIONS;
+    *enabled = safety_options_;
+    return S_OK;
+}
+
+// A container asks before it scripts or initialises the control; where the
+// control may not be made safe it refuses, and a browser then leaves it alone.
+STDMETHODIMP OleControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) {
+    if (!HasSafetyOptions(iid)) return E_NOINTERFACE;
+    if (mask & ~SAFETY_OPTIONS) return E_FAIL;
+    const DWORD requested = enabled & mask;
+    if (requested != 0 && !MayBeMadeSafe()) return E_FAIL;
+    safety_options_ = (safety_options_ & ~mask) | requested;
+    return S_OK;
 }
 
 }  // namespace corvela

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <ocidl.h>
+#include <objsafe.h>
 #include <oleidl.h>
 #include <olectl.h>
 
@@ -43,7 +44,8 @@ class OleControl : public IDispatch,
                    public IPersistPropertyBag,
                    public IProvideClassInfo2,
                    public IConnectionPointContainer,
-                   public ISpecifyPropertyPages {
+                   public ISpecifyPropertyPages,
+                   public IObjectSafety {
 public:
     explicit OleControl(const OleControlClass& info);
     virtual ~OleControl();
@@ -136,6 +138,12 @@ public:
     // ISpecifyPropertyPages
     STDMETHODIMP GetPages(CAUUID* pages) override;
 
+    // IObjectSafety: safe for untrusted callers (IDispatch) and untrusted
+    // data (persistence), as the registered categories say, wherever
+    // MayBeMadeSafe agrees.
+    STDMETHODIMP GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) override;
+    STDMETHODIMP SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) override;
+
     HWND Window() const { return window_; }
 
     // Holds a reference for as long as a window message, or a call that may
@@ -160,6 +168,11 @@ protected:
     virtual LRESULT OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT DefaultProcessing(UINT message, WPARAM wparam, LPARAM lparam);
 
+    // Whether the control may be made safe for untrusted callers and data
+    // where it is hosted now. A control that is safe everywhere keeps this.
+    virtual bool MayBeMadeSafe() { return true; }
+    IOleClientSite* ClientSite() const { return site_.Get(); }
+
     // Delivers an event synchronously to every connected sink.
     void FireEvent(DISPID id, std::initializer_list<Text> arguments = {});
     void SetModified() { modified_ = true; }
@@ -171,6 +184,7 @@ private:
     HRESULT CreateControlWindow(HWND parent, const RECT& position);
     HRESULT ShowPropertyPages(HWND parent);
     ComPtr<ITypeLib> LoadTypeLibrary(LCID locale) const;
+    bool HasSafetyOptions(REFIID iid) const;
 
     const OleControlClass& info_;
     ModuleUse module_use_;
@@ -190,6 +204,7 @@ private:
     bool modified_ = false;
     SIZEL extent_;  // HIMETRIC
     int frozen_events_ = 0;
+    DWORD safety_options_ = 0;
 };
 
 }  // namespace corvela

@@ -4,6 +4,7 @@ list(APPEND WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/modal_dialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/module.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ole_control.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/page_url.cpp
   ${CMAKE_CURRENT_LIST_DIR}/property_page.cpp
   ${CMAKE_CURRENT_LIST_DIR}/registration.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resources.cpp

@@ -1,0 +1,58 @@
+// The site lock: the administrator's list of the only sites whose pages may
+// script the control, and the judgement of a page's URL against it. Pure
+// logic: the Windows layer reads the policy value and asks the container for
+// the page's URL.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "common/text.h"
+
+namespace corvela {
+
+// One line of the policy: "https://intranet.example.com", a host with a
+// leading wildcard label ("https://*.corp.example.com", which names the
+// hosts below corp.example.com but not corp.example.com itself), either
+// with ":port", or "file:" (also written "file://" or "file:///") for pages
+// on the local disk.
+struct AllowedSite {
+    bool local_files = false;  // "file:"
+    Text scheme;               // "http" or "https", lower case
+    Text host;                 // ASCII, lower case, without the wildcard label
+    bool below_host = false;   // a leading "*." stood before the host
+    uint16_t port = 0;         // the scheme's default when the line names none
+};
+
+// The lines of the policy value; lines of nothing but white space are
+// skipped. Nothing when any line is not of a form above: a policy that
+// cannot be read locks every page, never fewer.
+std::optional<std::vector<AllowedSite>> ParseAllowedSites(const TextList& lines);
+
+// The place a page comes from, as its URL says.
+struct PageOrigin {
+    bool local_file = false;  // a file: URL naming no host (or localhost)
+    Text scheme;
+    Text host;  // ASCII, lower case
+    uint16_t port = 0;
+};
+
+// Nothing when the URL is not an http, https or file URL with a host name
+// (user names and passwords before "@" are not part of the host, "\" counts
+// as "/").
+std::optional<PageOrigin> ParsePageUrl(const Text& url);
+
+// Whether a page at `page_url` may use the control's local files. Matching
+// is on the parsed URL (scheme, host, port), never on a text prefix, so
+// https://intranet.example.com.evil.net is not https://intranet.example.com.
+bool SiteAllows(const std::vector<AllowedSite>& sites, const Text& page_url);
+
+// What the lock decides for a page, from the policy as the registry holds it:
+// no value at all leaves every page free (the lock is off until an
+// administrator sets it); a value that could not be read or parsed, or a page
+// whose URL is unknown, is locked.
+enum class PolicyValue { Absent, Unreadable, Present };
+bool PageMayUseLocalFiles(PolicyValue value, const TextList& lines, const std::optional<Text>& page_url);
+
+}  // namespace corvela

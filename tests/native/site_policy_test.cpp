@@ -1,0 +1,89 @@
+// The site lock's policy lines and the judgement of page URLs against them.
+#include <gtest/gtest.h>
+
+#include "control/host_names.h"
+#include "control/site_policy.h"
+
+using corvela::Text;
+using corvela::TextList;
+
+namespace {
+
+struct Case {
+    const char16_t* page;
+    bool allowed;
+};
+
+void ExpectJudged(const TextList& policy, std::initializer_list<Case> cases) {
+    for (const Case& c : cases)
+        EXPECT_EQ(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Present, policy, Text(c.page)), c.allowed)
+            << corvela::TextToUtf8(c.page);
+}
+
+}  // namespace
+
+TEST(SitePolicy, MatchesSchemeHostAndPortNeverATextPrefix) {
+    ExpectJudged({u"https://intranet.example.com"},
+                 {{u"https://intranet.example.com/upload.html", true},
+                  {u"HTTPS://INTRANET.Example.COM", true},
+                  {u"https://intranet.example.com:443/a?b#c", true},
+                  {u"https://intranet.example.com.evil.net/", false},
+                  {u"https://evil.net/intranet.example.com", false},
+                  {u"https://intranet.example.com@evil.net/", false},
+                  {u"https://evil.net\\@intranet.example.com/", false},
+                  {u"https://user:pw@intranet.example.com/", true},
+                  {u"http://intranet.example.com/", false},
+                  {u"https://intranet.example.com:8443/", false},
+                  {u"https://intranet.example.com./", false},
+                  {u"https://intranet%2eexample.com/", false},
+                  {u"https://xintranet.example.com/", false},
+                  {u"file:///C:/pages/upload.html", false},
+                  {u"intranet.example.com", false},
+                  {u"", false}});
+}
+
+TEST(SitePolicy, WildcardsPortsLocalFilesAndNamesOutsideAscii) {
+    ExpectJudged({u"https://*.corp.example.com", u"http://build:8080", u"file:", u"https://bücher.example"},
+                 {{u"https://a.corp.example.com/x", true},
+                  {u"https://a.b.corp.example.com/", true},
+                  {u"https://corp.example.com/", false},
+                  {u"https://evilcorp.example.com/", false},
+                  {u"http://build:8080/page", true},
+                  {u"http://build/page", false},
+                  {u"file:///C:/pages/upload.html", true},
+                  {u"file://localhost/C:/pages/upload.html", true},
+                  {u"file://fileserver/share/upload.html", false},
+                  {u"https://xn--bcher-kva.example/", true},
+                  {u"https://bücher.example/", true},
+                  {u"https://bucher.example/", false}});
+}
+
+TEST(SitePolicy, AnUnreadableOrMalformedPolicyOrAnUnknownPageLocksEverything) {
+    const Text page = u"https://intranet.example.com/";
+    EXPECT_TRUE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Absent, {}, std::nullopt)) << "no policy: off";
+    EXPECT_FALSE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Unreadable, {}, page));
+    EXPECT_FALSE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Present, {}, page)) << "an empty list";
+    EXPECT_FALSE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Present, {u"https://intranet.example.com"},
+                                               std::nullopt));
+    EXPECT_TRUE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Present, {u"  ", u"https://intranet.example.com/", u""},
+                                              page))
+        << "blank lines are skipped";
+    for (const Text& malformed :
+         {Text(u"intranet.example.com"), Text(u"ftp://intranet.example.com"), Text(u"https://"),
+          Text(u"https://intra net.example.com"), Text(u"https://intranet.example.com/path"),
+          Text(u"https://intranet.example.com:0"), Text(u"https://intranet.example.com:70000"),
+          Text(u"https://*"), Text(u"https://a.*.example.com"), Text(u"https://intranet.example.com:"),
+          Text(u"https://intranet..example.com")})
+        EXPECT_FALSE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Present,
+                                                   {u"https://intranet.example.com", malformed}, page))
+            << corvela::TextToUtf8(malformed);
+}
+
+TEST(AsciiHostName, PunycodesLabelsOutsideAscii) {
+    EXPECT_EQ(corvela::AsciiHostName(u"Bücher.Example"), Text(u"xn--bcher-kva.example"));
+    EXPECT_EQ(corvela::AsciiHostName(u"例え.テスト"), Text(u"xn--r8jz45g.xn--zckzah"));
+    EXPECT_EQ(corvela::AsciiHostName(u"한국.kr"), Text(u"xn--3e0b707e.kr"));
+    EXPECT_EQ(corvela::AsciiHostName(u"[::1]"), Text(u"[::1]"));
+    EXPECT_EQ(corvela::AsciiHostName(u"a.b."), std::nullopt);
+    EXPECT_EQ(corvela::AsciiHostName(u"a/b"), std::nullopt);
+}
