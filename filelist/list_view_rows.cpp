@@ -54,15 +54,25 @@ void ListViewRows::SetIcon(int row, int icon) {
     ListView_SetItem(list_, &item);
 }
 
+// The empty list's hint covers the whole window, while the list view
+// repaints only the rows that change: the first entry and the last one
+// gone repaint everything.
 bool ListViewRows::InsertRow(int row, const Text& name, int icon) {
+    const bool was_empty = RowCount() == 0;
     LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
     item.iItem = row;
     item.pszText = const_cast<wchar_t*>(W(name));
     item.iImage = icon;
-    return ListView_InsertItem(list_, &item) != -1;
+    const bool inserted = ListView_InsertItem(list_, &item) != -1;
+    if (inserted && was_empty) InvalidateRect(list_, nullptr, TRUE);
+    return inserted;
 }
 
-bool ListViewRows::RemoveRow(int row) { return ListView_DeleteItem(list_, row) != FALSE; }
+bool ListViewRows::RemoveRow(int row) {
+    const bool removed = ListView_DeleteItem(list_, row) != FALSE;
+    if (removed && RowCount() == 0) InvalidateRect(list_, nullptr, TRUE);
+    return removed;
+}
 
 }  // namespace corvela

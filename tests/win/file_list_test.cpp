@@ -16,6 +16,8 @@
 
 #include "common/constants.h"
 #include "corvela_h.h"
+#include "framework/drop_files.h"
+#include "framework/wide.h"
 #include "support.h"
 
 namespace {
@@ -269,19 +271,9 @@ TEST(FileListWithoutWindow, AnswersEveryListMemberAsAnEmptyList) {
 
 // A drop as the shell hands it over: a DROPFILES block with wide paths.
 HGLOBAL DropBlock(const std::vector<std::wstring>& paths) {
-    size_t units = 1;
-    for (const std::wstring& path : paths) units += path.size() + 1;
-    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(block));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    auto* out = reinterpret_cast<wchar_t*>(reinterpret_cast<BYTE*>(header) + sizeof(DROPFILES));
-    for (const std::wstring& path : paths) {
-        std::copy(path.begin(), path.end(), out);
-        out += path.size() + 1;
-    }
-    GlobalUnlock(block);
-    return block;
+    corvela::TextList names;
+    for (const std::wstring& path : paths) names.push_back(corvela::FromW(path.c_str(), path.size()));
+    return corvela::NewDropFiles(names, POINT{10, 10});
 }
 
 struct FileListDrop : FileListControl {
@@ -614,10 +606,11 @@ Picture PixelsOf(HBITMAP bitmap, int width, int height) {
     return picture;
 }
 
-// What the window shows once it has repainted itself, read from its screen
-// surface.
-Picture Capture(HWND window) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+// What the window shows, read from its screen surface: once it has
+// repainted itself whole, or (`repaint_all` false) as its own painting
+// left it.
+Picture Capture(HWND window, bool repaint_all = true) {
+    if (repaint_all) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     test::PumpFor(100);
     RECT client = {};
     GetClientRect(window, &client);
@@ -686,13 +679,15 @@ TEST_F(FileListControl, TheEmptyListShowsItsHintUntilAnEntryArrives) {
     EXPECT_GT(Count(empty, place.text, IsHintGrey), 20) << "the grey hint text";
     EXPECT_EQ(Count(empty, {0, 0, empty.width, place.text.top}, IsHintGrey), 0) << "nothing above the middle";
 
+    // The hint goes and comes back without waiting for anything else to
+    // repaint the whole list.
     Insert(L"a.txt");
-    const Picture filled = Capture(list);
+    const Picture filled = Capture(list, false);
     EXPECT_FALSE(ShowsThePicture(filled, expected, place));
     EXPECT_EQ(Count(filled, place.text, IsHintGrey), 0);
 
     test::Call(control, L"DeleteFileListAll");
-    const Picture emptied = Capture(list);
+    const Picture emptied = Capture(list, false);
     EXPECT_TRUE(ShowsThePicture(emptied, expected, place));
     EXPECT_GT(Count(emptied, place.text, IsHintGrey), 20);
 
