@@ -1,6 +1,8 @@
 list(APPEND WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/connection_points.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/container_site.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/drop_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/modal_dialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/module.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ole_control.cpp

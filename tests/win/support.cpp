@@ -683,95 +683,6 @@ size_t EventRecorder::Count(DISPID id) const {
 
 // ---- the container ----
 
-class TestContainer::Site : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
-public:
-    explicit Site(HWND host) : host_(host) {}
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IOleClientSite)
-            *object = static_cast<IOleClientSite*>(this);
-        else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite)
-            *object = static_cast<IOleInPlaceSite*>(this);
-        else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame)
-            *object = static_cast<IOleInPlaceFrame*>(this);
-        else {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-    // IOleClientSite
-    STDMETHODIMP SaveObject() override { return S_OK; }
-    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
-        *moniker = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetContainer(IOleContainer** container) override {
-        *container = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP ShowObject() override { return S_OK; }
-    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-    // IOleWindow (site and frame)
-    STDMETHODIMP GetWindow(HWND* window) override {
-        *window = host_;
-        return S_OK;
-    }
-    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-
-    // IOleInPlaceSite
-    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
-    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
-    STDMETHODIMP OnUIActivate() override { return S_OK; }
-    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
-                                  LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
-        *frame = static_cast<IOleInPlaceFrame*>(this);
-        AddRef();
-        *document = nullptr;
-        GetClientRect(host_, position);
-        *clip = *position;
-        info->fMDIApp = FALSE;
-        info->hwndFrame = host_;
-        info->haccel = nullptr;
-        info->cAccelEntries = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
-    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
-    STDMETHODIMP DiscardUndoState() override { return S_OK; }
-    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
-    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
-
-    // IOleInPlaceUIWindow, IOleInPlaceFrame
-    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
-    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
-    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
-    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
-    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
-    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
-
-    IOleObject* object = nullptr;
-
-private:
-    HWND host_;
-    std::atomic<ULONG> references_{1};
-};
-
 TestContainer::TestContainer() {
     static const ATOM atom = [] {
         WNDCLASSW window_class = {};
@@ -807,66 +718,37 @@ HRESULT TestContainer::HostObject(IUnknown* object, int width, int height,
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     SetWindowPos(host_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
     ShowWindow(host_, SW_SHOWNOACTIVATE);
-    site_ = new Site(host_);
-    HRESULT hr = object->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&site_->object));
-    if (FAILED(hr)) return hr;
-    IPersistStreamInit* persist = nullptr;
-    if (SUCCEEDED(site_->object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist)))) {
-        persist->InitNew();
-        persist->Release();
-    }
-    site_->object->SetClientSite(site_);
-    if (before_activation) before_activation(site_->object);
     RECT client = {};
     GetClientRect(host_, &client);
-    return site_->object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, host_, &client);
+    site_ = corvela::ContainerSite::Create(host_, client);
+    const HRESULT hr = site_->Attach(object, nullptr);
+    if (FAILED(hr)) return hr;
+    if (before_activation) before_activation(site_->Object());
+    return site_->ActivateInPlace();
 }
 
 void TestContainer::Resize(int width, int height) {
-    if (!site_ || !site_->object) return;
-    IOleInPlaceObject* in_place = nullptr;
-    if (FAILED(site_->object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&in_place)))) return;
-    RECT position = {0, 0, width, height};
-    in_place->SetObjectRects(&position, &position);
-    in_place->Release();
+    if (site_) site_->SetPosition({0, 0, width, height});
 }
 
 void TestContainer::Close() {
-    if (!site_) return;
-    if (site_->object) {
-        site_->object->Close(OLECLOSE_NOSAVE);
-        site_->object->SetClientSite(nullptr);
-        site_->object->Release();
-        site_->object = nullptr;
-    }
-    site_->Release();
-    site_ = nullptr;
+    if (site_) site_->Close();
+    site_.Reset();
 }
 
 void TestContainer::Abandon() {
-    if (!site_) return;
-    IOleObject* object = std::exchange(site_->object, nullptr);
-    std::exchange(site_, nullptr)->Release();  // the control still holds the site
-    if (object) object->Release();
+    if (site_) site_->DropObject();
+    site_.Reset();  // the control still holds the site
 }
 
 IDispatch* TestContainer::Control() const {
-    if (!site_ || !site_->object) return nullptr;
+    if (!site_ || !site_->Object()) return nullptr;
     IDispatch* dispatch = nullptr;
-    site_->object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+    site_->Object()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
     if (dispatch) dispatch->Release();  // the container keeps the control alive
     return dispatch;
 }
 
-HWND TestContainer::ControlWindow() const {
-    if (!site_ || !site_->object) return nullptr;
-    IOleWindow* window = nullptr;
-    HWND handle = nullptr;
-    if (SUCCEEDED(site_->object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window)))) {
-        window->GetWindow(&handle);
-        window->Release();
-    }
-    return handle;
-}
+HWND TestContainer::ControlWindow() const { return site_ ? site_->ObjectWindow() : nullptr; }
 
 }  // namespace test

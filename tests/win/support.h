@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "framework/com_ptr.h"
+#include "framework/container_site.h"
 #include "session/progress_channel.h"
 
 namespace test {
@@ -287,9 +289,8 @@ public:
     HWND ControlWindow() const;
 
 private:
-    class Site;
     HWND host_ = nullptr;
-    Site* site_ = nullptr;
+    corvela::ComPtr<corvela::ContainerSite> site_;
 };
 
 }  // namespace test

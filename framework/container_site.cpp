@@ -1,0 +1,244 @@
+#include "framework/container_site.h"
+
+#include <olectl.h>
+
+namespace corvela {
+namespace {
+
+// A browser's controls run in user mode, draw no hatching or grab handles and
+// get no reflected messages.
+bool AmbientValue(DISPID id, VARIANT* value) {
+    switch (id) {
+        case DISPID_AMBIENT_USERMODE:
+            V_VT(value) = VT_BOOL;
+            V_BOOL(value) = VARIANT_TRUE;
+            return true;
+        case DISPID_AMBIENT_UIDEAD:
+        case DISPID_AMBIENT_SHOWGRABHANDLES:
+        case DISPID_AMBIENT_SHOWHATCHING:
+        case DISPID_AMBIENT_DISPLAYASDEFAULT:
+        case DISPID_AMBIENT_MESSAGEREFLECT:
+        case DISPID_AMBIENT_SUPPORTSMNEMONICS:
+            V_VT(value) = VT_BOOL;
+            V_BOOL(value) = VARIANT_FALSE;
+            return true;
+        case DISPID_AMBIENT_LOCALEID:
+            V_VT(value) = VT_I4;
+            V_I4(value) = static_cast<LONG>(GetUserDefaultLCID());
+            return true;
+        case DISPID_AMBIENT_BACKCOLOR:
+            V_VT(value) = VT_I4;
+            V_I4(value) = static_cast<LONG>(0x80000000 | COLOR_WINDOW);
+            return true;
+        case DISPID_AMBIENT_FORECOLOR:
+            V_VT(value) = VT_I4;
+            V_I4(value) = static_cast<LONG>(0x80000000 | COLOR_WINDOWTEXT);
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+ComPtr<ContainerSite> ContainerSite::Create(HWND window, const RECT& position) {
+    return ComPtr<ContainerSite>(new ContainerSite(window, position));
+}
+
+void ContainerSite::SetPage(ComPtr<IMoniker> moniker, ComPtr<IServiceProvider> services) {
+    page_moniker_ = std::move(moniker);
+    services_ = std::move(services);
+}
+
+HRESULT ContainerSite::Attach(IUnknown* object, IPropertyBag* properties) {
+    if (!object) return E_POINTER;
+    const HRESULT found = object->QueryInterface(IID_IOleObject, object_.OutVoid());
+    if (FAILED(found)) return found;
+    DWORD status = 0;
+    object_->GetMiscStatus(DVASPECT_CONTENT, &status);
+    const bool site_first = (status & OLEMISC_SETCLIENTSITEFIRST) != 0;
+    if (site_first) object_->SetClientSite(this);
+    const HRESULT initialised = Initialise(properties);
+    if (!site_first) object_->SetClientSite(this);
+    return initialised;
+}
+
+HRESULT ContainerSite::Initialise(IPropertyBag* properties) {
+    ComPtr<IPersistPropertyBag> bag;
+    const HRESULT has_bag = object_.As(IID_IPersistPropertyBag, &bag);
+    if (properties) return SUCCEEDED(has_bag) ? bag->Load(properties, nullptr) : has_bag;
+    ComPtr<IPersistStreamInit> stream;
+    if (SUCCEEDED(object_.As(IID_IPersistStreamInit, &stream))) return stream->InitNew();
+    return SUCCEEDED(has_bag) ? bag->InitNew() : S_OK;
+}
+
+HRESULT ContainerSite::ActivateInPlace() {
+    if (!object_) return E_UNEXPECTED;
+    return object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, window_, &position_);
+}
+
+void ContainerSite::SetPosition(const RECT& position) {
+    position_ = position;
+    ComPtr<IOleInPlaceObject> in_place;
+    if (SUCCEEDED(object_.As(IID_IOleInPlaceObject, &in_place))) in_place->SetObjectRects(&position_, &position_);
+}
+
+void ContainerSite::Close() {
+    ComPtr<IOleObject> object = std::move(object_);
+    if (!object) return;
+    object->Close(OLECLOSE_NOSAVE);
+    object->SetClientSite(nullptr);
+}
+
+HWND ContainerSite::ObjectWindow() const {
+    ComPtr<IOleWindow> window;
+    HWND handle = nullptr;
+    if (SUCCEEDED(object_.As(IID_IOleWindow, &window))) window->GetWindow(&handle);
+    return handle;
+}
+
+// ---- IUnknown ----
+
+STDMETHODIMP ContainerSite::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IOleClientSite)
+        *object = static_cast<IOleClientSite*>(this);
+    else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite)
+        *object = static_cast<IOleInPlaceSite*>(this);
+    else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame)
+        *object = static_cast<IOleInPlaceFrame*>(this);
+    else if (iid == IID_IDispatch)
+        *object = static_cast<IDispatch*>(this);
+    else if (iid == IID_IServiceProvider)
+        *object = static_cast<IServiceProvider*>(this);
+    else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) ContainerSite::AddRef() { return ++references_; }
+
+STDMETHODIMP_(ULONG) ContainerSite::Release() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+// ---- IOleClientSite ----
+
+STDMETHODIMP ContainerSite::SaveObject() { return S_OK; }
+
+// The container's moniker names the page, as a browser's does: a control
+// reads its display name to learn where it is hosted.
+STDMETHODIMP ContainerSite::GetMoniker(DWORD, DWORD which, IMoniker** moniker) {
+    if (!moniker) return E_POINTER;
+    *moniker = nullptr;
+    if (which != OLEWHICHMK_CONTAINER || !page_moniker_) return E_FAIL;
+    *moniker = page_moniker_.Get();
+    (*moniker)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP ContainerSite::GetContainer(IOleContainer** container) {
+    if (container) *container = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP ContainerSite::ShowObject() { return S_OK; }
+STDMETHODIMP ContainerSite::OnShowWindow(BOOL) { return S_OK; }
+STDMETHODIMP ContainerSite::RequestNewObjectLayout() { return E_NOTIMPL; }
+
+// ---- IOleWindow ----
+
+STDMETHODIMP ContainerSite::GetWindow(HWND* window) {
+    if (!window) return E_POINTER;
+    *window = window_;
+    return S_OK;
+}
+
+STDMETHODIMP ContainerSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+
+// ---- IOleInPlaceSite ----
+
+STDMETHODIMP ContainerSite::CanInPlaceActivate() { return S_OK; }
+STDMETHODIMP ContainerSite::OnInPlaceActivate() { return S_OK; }
+STDMETHODIMP ContainerSite::OnUIActivate() { return S_OK; }
+
+STDMETHODIMP ContainerSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                             LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
+    if (!frame || !document || !position || !clip || !info) return E_POINTER;
+    *frame = static_cast<IOleInPlaceFrame*>(this);
+    AddRef();
+    *document = nullptr;
+    *position = position_;
+    GetClientRect(window_, clip);
+    info->fMDIApp = FALSE;
+    info->hwndFrame = window_;
+    info->haccel = nullptr;
+    info->cAccelEntries = 0;
+    return S_OK;
+}
+
+STDMETHODIMP ContainerSite::Scroll(SIZE) { return E_NOTIMPL; }
+STDMETHODIMP ContainerSite::OnUIDeactivate(BOOL) { return S_OK; }
+STDMETHODIMP ContainerSite::OnInPlaceDeactivate() { return S_OK; }
+STDMETHODIMP ContainerSite::DiscardUndoState() { return S_OK; }
+STDMETHODIMP ContainerSite::DeactivateAndUndo() { return S_OK; }
+
+// The container decides where objects stand; a control's wish to move is
+// answered with the place it already has.
+STDMETHODIMP ContainerSite::OnPosRectChange(LPCRECT) {
+    SetPosition(position_);
+    return S_OK;
+}
+
+// ---- IOleInPlaceUIWindow, IOleInPlaceFrame ----
+
+STDMETHODIMP ContainerSite::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
+STDMETHODIMP ContainerSite::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
+STDMETHODIMP ContainerSite::SetBorderSpace(LPCBORDERWIDTHS) { return S_OK; }
+STDMETHODIMP ContainerSite::SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) { return S_OK; }
+STDMETHODIMP ContainerSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return E_NOTIMPL; }
+STDMETHODIMP ContainerSite::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
+STDMETHODIMP ContainerSite::RemoveMenus(HMENU) { return E_NOTIMPL; }
+STDMETHODIMP ContainerSite::SetStatusText(LPCOLESTR) { return S_OK; }
+STDMETHODIMP ContainerSite::EnableModeless(BOOL) { return S_OK; }
+STDMETHODIMP ContainerSite::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
+
+// ---- IDispatch: ambient properties, by number only ----
+
+STDMETHODIMP ContainerSite::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+STDMETHODIMP ContainerSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info) *info = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP ContainerSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return DISP_E_UNKNOWNNAME; }
+
+STDMETHODIMP ContainerSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                   UINT*) {
+    if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+    VARIANT value;
+    VariantInit(&value);
+    if (!AmbientValue(id, &value)) return DISP_E_MEMBERNOTFOUND;
+    if (result) *result = value;
+    return S_OK;
+}
+
+// ---- IServiceProvider ----
+
+STDMETHODIMP ContainerSite::QueryService(REFGUID service, REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    return services_ ? services_->QueryService(service, iid, object) : E_NOINTERFACE;
+}
+
+}  // namespace corvela
