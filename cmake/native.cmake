@@ -10,7 +10,7 @@ target_link_options(corvela_core PUBLIC ${SANITIZE})
 
 find_package(GTest REQUIRED)
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
-add_executable(corvela_native_tests ${NATIVE_TEST_SOURCES})
+add_executable(corvela_native_tests ${NATIVE_TEST_SOURCES} ${HOST_CORE_SOURCES})
 target_link_libraries(corvela_native_tests PRIVATE corvela_core GTest::gtest GTest::gtest_main)
 add_test(NAME native COMMAND corvela_native_tests)
 

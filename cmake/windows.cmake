@@ -44,6 +44,16 @@ set_target_properties(corvela_ocx PROPERTIES PREFIX "" OUTPUT_NAME CORVELA SUFFI
 target_link_libraries(corvela_ocx PRIVATE corvela_win)
 target_link_options(corvela_ocx PRIVATE ${STATIC_RUNTIME} -Wl,--enable-stdcall-fixup)
 
+# The page host: the same options as the module, the framework and common
+# code it names in host/sources.cmake, and the platform's libraries.
+add_executable(corvela_host ${HOST_CORE_SOURCES} ${HOST_WIN_SOURCES})
+set_target_properties(corvela_host PROPERTIES OUTPUT_NAME corvela-host)
+target_include_directories(corvela_host PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_definitions(corvela_host PRIVATE ${WIN_DEFINES})
+target_compile_options(corvela_host PRIVATE -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type -Wno-missing-field-initializers)
+target_link_libraries(corvela_host PRIVATE ole32 oleaut32 uuid urlmon shlwapi comctl32 user32 gdi32)
+target_link_options(corvela_host PRIVATE ${STATIC_RUNTIME} -municode)
+
 # GoogleTest built from Debian's sources with the same toolchain.
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

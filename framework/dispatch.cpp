@@ -22,6 +22,17 @@ void DispCall::Return(int32_t value) {
     V_I4(result_) = value;
 }
 
+void DispCall::Return(const ComPtr<IDispatch>& value) {
+    if (!result_) return;
+    VariantClear(result_);
+    if (!value) {
+        V_VT(result_) = VT_NULL;
+        return;
+    }
+    V_VT(result_) = VT_DISPATCH;
+    V_DISPATCH(result_) = ComPtr<IDispatch>(value).Detach();
+}
+
 HRESULT ScriptingError(uint32_t code, const Text& description, EXCEPINFO* exception) {
     if (!exception) return static_cast<HRESULT>(code);
     *exception = EXCEPINFO{};
@@ -80,6 +91,7 @@ int ArgumentSlot(const DISPPARAMS& params, size_t parameter) {
 HRESULT Convert(VARIANT* source, VARTYPE type, VARIANT* target) {
     VARIANT* value = source;
     if (V_VT(value) == (VT_VARIANT | VT_BYREF)) value = V_VARIANTREF(value);
+    if (type == VT_VARIANT) return VariantCopyInd(target, value);
     // Script's null reaches a text parameter as the empty text.
     if (type == VT_BSTR && (V_VT(value) == VT_NULL || V_VT(value) == VT_EMPTY)) {
         V_VT(target) = VT_BSTR;

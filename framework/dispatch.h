@@ -6,7 +6,9 @@
 // Handlers are ordinary member functions; their C++ signatures declare the
 // argument and result types:
 //   Text, int32_t, int16_t, bool  as arguments (BSTR, I4, I2, BOOL)
+//   VARIANT                       as an argument taken as the caller gave it
 //   void, Text, int32_t           as results
+//   ComPtr<IDispatch>             as a result (an object, or script's null)
 #pragma once
 
 #include <windows.h>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "framework/com_ptr.h"
 
 namespace corvela {
 
@@ -32,9 +35,12 @@ public:
     int16_t ShortArg(size_t index) const { return V_I2(&arguments_[index]); }
     // The scripting truth value: 0 false, any other value true.
     bool BoolArg(size_t index) const { return V_BOOL(&arguments_[index]) != VARIANT_FALSE; }
+    // Valid for the call only: the table owns the copy.
+    const VARIANT& VariantArg(size_t index) const { return arguments_[index]; }
 
     void Return(const Text& value);
     void Return(int32_t value);
+    void Return(const ComPtr<IDispatch>& value);
 
 private:
     std::vector<VARIANT>& arguments_;
@@ -59,6 +65,11 @@ template <> struct ArgType<int16_t> {
 template <> struct ArgType<bool> {
     static constexpr VARTYPE kType = VT_BOOL;
     static bool Read(const DispCall& call, size_t i) { return call.BoolArg(i); }
+};
+
+template <> struct ArgType<VARIANT> {
+    static constexpr VARTYPE kType = VT_VARIANT;
+    static VARIANT Read(const DispCall& call, size_t i) { return call.VariantArg(i); }
 };
 
 template <typename Method> struct MethodTraits;

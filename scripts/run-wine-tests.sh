@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs the Windows test suite and the script tests under Wine, against the
-# x64 build, in a private prefix and display with the loopback servers and
-# the reference receiver.
+# Runs the Windows test suite, the script tests and the page host's test
+# pages under Wine, against the x64 build, in a private prefix and display
+# with the loopback servers and the reference receiver.
 # Extra arguments go to the test program (e.g. --gtest_filter=Upload*).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,6 +32,9 @@ for script in "$root"/tests/scripts/*.js; do
         echo "FAIL $name"; echo "$output" | sed 's/^/    /'; failed=1
     fi
 done
+
+echo "== pages in the page host"
+python3 "$root/tests/host/run_pages.py" --host "$build/corvela-host.exe" --scratch "$SESSION_DIR/scratch" || failed=1
 
 echo "== Windows test suite"
 run_wine "${CORVELA_TEST_TIMEOUT:-900}" "$build/corvela_win_tests.exe" "$@" || failed=1

@@ -1,0 +1,125 @@
+#include "host/host_options.h"
+
+namespace corvela {
+namespace {
+
+// A whole decimal number of at most six digits, or -1.
+int WholeNumber(const Text& text) {
+    if (text.empty() || text.size() > 6) return -1;
+    int value = 0;
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9') return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+class ArgumentReader {
+public:
+    explicit ArgumentReader(const TextList& arguments) : arguments_(arguments) {}
+
+    bool Done() const { return at_ >= arguments_.size(); }
+    const Text& Next() { return arguments_[at_++]; }
+    // The values an option takes; false (with the error set) when too few follow.
+    bool Values(const Text& option, size_t count, TextList& values, Text& error) {
+        if (at_ + count > arguments_.size()) {
+            error = option + u" needs " + DecimalText(static_cast<int64_t>(count)) + u" value(s)";
+            return false;
+        }
+        values.assign(arguments_.begin() + at_, arguments_.begin() + at_ + count);
+        at_ += count;
+        return true;
+    }
+
+private:
+    const TextList& arguments_;
+    size_t at_ = 0;
+};
+
+bool ReadNumber(const Text& option, const Text& text, int& number, Text& error) {
+    number = WholeNumber(text);
+    if (number < 0) error = option + u" takes a whole number, not \"" + text + u"\"";
+    return number >= 0;
+}
+
+HostAction Action(HostAction::Kind kind, const Text& target = Text(), const Text& text = Text()) {
+    HostAction action;
+    action.kind = kind;
+    action.target = target;
+    action.text = text;
+    return action;
+}
+
+bool ReadClick(const Text& option, const TextList& values, HostAction& action, Text& error) {
+    action.target = values[0];
+    return ReadNumber(option, values[1], action.x, error) && ReadNumber(option, values[2], action.y, error);
+}
+
+// One option and its values; false with the error set when it is not understood.
+bool ReadOption(const Text& option, ArgumentReader& reader, HostOptions& options, Text& error) {
+    TextList values;
+    if (option == u"--trace") {
+        options.trace = true;
+    } else if (option == u"--answer-boxes") {
+        options.answer_boxes = true;
+    } else if (option == u"--timeout") {
+        return reader.Values(option, 1, values, error) && ReadNumber(option, values[0], options.timeout_seconds, error);
+    } else if (option == u"--url") {
+        if (!reader.Values(option, 1, values, error)) return false;
+        options.url = values[0];
+    } else if (option == u"--run") {
+        if (!reader.Values(option, 1, values, error)) return false;
+        options.actions.push_back(Action(HostAction::Kind::Run, Text(), values[0]));
+    } else if (option == u"--drop") {
+        if (!reader.Values(option, 2, values, error)) return false;
+        options.actions.push_back(Action(HostAction::Kind::Drop, values[0], values[1]));
+    } else if (option == u"--click" || option == u"--dblclick") {
+        if (!reader.Values(option, 3, values, error)) return false;
+        HostAction action = Action(option == u"--click" ? HostAction::Kind::Click : HostAction::Kind::DoubleClick);
+        if (!ReadClick(option, values, action, error)) return false;
+        options.actions.push_back(action);
+    } else if (option == u"--wait") {
+        HostAction action = Action(HostAction::Kind::Wait);
+        if (!reader.Values(option, 1, values, error) || !ReadNumber(option, values[0], action.seconds, error))
+            return false;
+        options.actions.push_back(action);
+    } else {
+        error = u"unknown option " + option;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+const char HOST_USAGE[] =
+    "usage: corvela-host [options] PAGE.html\n"
+    "  --url URL              the address the host reports for the page (default: its file: URL)\n"
+    "  --timeout S            end the page after S seconds (exit status 2)\n"
+    "  --trace                print every event with its arguments, and each action\n"
+    "  --answer-boxes         print and answer every message box with its default button\n"
+    "actions, played in order once the page has loaded:\n"
+    "  --run EXPR             evaluate EXPR as the page's script (a button press)\n"
+    "  --drop ID \"A|B\"        drop files on object ID as the desktop does\n"
+    "  --click ID X Y         click at X,Y of object ID (--dblclick: double click)\n"
+    "  --wait S               let S seconds pass\n";
+
+ParsedOptions ParseHostOptions(const TextList& arguments) {
+    ParsedOptions parsed;
+    ArgumentReader reader(arguments);
+    while (!reader.Done()) {
+        const Text& argument = reader.Next();
+        if (argument.size() > 2 && argument.compare(0, 2, u"--") == 0) {
+            if (!ReadOption(argument, reader, parsed.options, parsed.error)) return parsed;
+        } else if (parsed.options.page_path.empty()) {
+            parsed.options.page_path = argument;
+        } else {
+            parsed.error = u"one page at a time: " + argument;
+            return parsed;
+        }
+    }
+    if (parsed.options.page_path.empty()) parsed.error = u"no page given";
+    return parsed;
+}
+
+}  // namespace corvela

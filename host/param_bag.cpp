@@ -1,0 +1,69 @@
+#include "host/param_bag.h"
+
+#include <atomic>
+
+#include "framework/wide.h"
+
+namespace corvela {
+namespace {
+
+// Names are matched without regard to case, as the markup writes them as
+// it likes; values are texts, changed to the type the object asks for.
+class ParamBag final : public IPropertyBag {
+public:
+    explicit ParamBag(std::vector<PageParam> params) : params_(std::move(params)) {}
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        if (iid != IID_IUnknown && iid != IID_IPropertyBag) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IPropertyBag*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+        if (!name || !value) return E_POINTER;
+        const PageParam* param = Find(FromW(name));
+        if (!param) return E_INVALIDARG;
+        const VARTYPE wanted = V_VT(value);
+        VARIANT text;
+        V_VT(&text) = VT_BSTR;
+        V_BSTR(&text) = ToBstr(param->value);
+        if (wanted == VT_EMPTY || wanted == VT_BSTR) {
+            *value = text;
+            return S_OK;
+        }
+        const HRESULT changed = VariantChangeType(value, &text, 0, wanted);
+        VariantClear(&text);
+        return changed;
+    }
+
+    STDMETHODIMP Write(LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
+
+private:
+    const PageParam* Find(const Text& name) const {
+        for (const PageParam& param : params_)
+            if (EqualsIgnoreAsciiCase(param.name, name)) return &param;
+        return nullptr;
+    }
+
+    std::atomic<ULONG> references_{1};
+    std::vector<PageParam> params_;
+};
+
+}  // namespace
+
+ComPtr<IPropertyBag> NewParamBag(const std::vector<PageParam>& params) {
+    return ComPtr<IPropertyBag>(new ParamBag(params));
+}
+
+}  // namespace corvela
