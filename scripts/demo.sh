@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# The main job: builds CORVELA.OCX, registers it in a private Wine prefix,
-# starts the loopback servers and runs the demo page against them on a
-# virtual display. A screenshot of the progress dialog in mid-transfer is
-# saved as build/demo/progress-dialog.png.
+# The main job: builds CORVELA.OCX and the page host, registers the module in
+# a private Wine prefix, starts the loopback servers and opens
+# demo/upload.html in the host on a virtual display. The host plays a user:
+# files dropped from the desktop (a program among them, which the page
+# refuses), three of them ticked, the ticked ones uploaded under the progress
+# dialog, then files downloaded back. It prints every event the page receives
+# and every message box it shows, and saves build/demo/page.png (the filled
+# list) and build/demo/progress-dialog.png (the dialog in mid-transfer).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -25,20 +29,68 @@ echo "== registered $ocx"
 # As on Windows, text files open in Notepad.
 run_wine 60 reg add 'HKCR\.txt' /ve /d txtfile /f > /dev/null
 
-files="$SESSION_DIR/demo-files"
+files="$SESSION_DIR/desktop"
 mkdir -p "$files"
-head -c 1500000 /dev/urandom > "$files/report.txt"
 head -c 2500000 /dev/urandom > "$files/사진.jpg"
+head -c 1500000 /dev/urandom > "$files/report.txt"
+head -c 3000 /dev/urandom > "$files/setup.exe"
 head -c 1000000 /dev/urandom > "$files/archive.zip"
+head -c 30000 /dev/urandom > "$files/plan.hwp"
+desktop=$(windows_path "$files")
+dropped=""
+for name in 사진.jpg report.txt setup.exe archive.zip plan.hwp; do dropped+="$desktop\\$name|"; done
 
-echo "== demo page"
-( sleep 2.5; import -window root "$out/screen.png" 2>/dev/null &&
-  convert "$out/screen.png" -trim +repage "$out/progress-dialog.png" && rm -f "$out/screen.png" ) &
-screenshot=$!
-report="$SESSION_DIR/demo-report.txt"
-run_wine 300 cscript //nologo "$(windows_path "$root/scripts/demo-page.js")" \
-    "$UPLOAD_SERVER_PORT" "$DOWNLOAD_SERVER_PORT" "$(windows_path "$files")" "$(windows_path "$report")" > "$SESSION_DIR/demo-console.txt" || { cat "$SESSION_DIR/demo-console.txt"; exit 1; }
-wait $screenshot
-# The page writes its report in UTF-16, so Korean names survive the console.
-iconv -f UTF-16 -t UTF-8 "$report"
-echo "== screenshot of the progress dialog: $out/progress-dialog.png"
+# The page's servers are this session's; the server reads uploads slowly, so
+# the dialog stays on screen for a few seconds.
+servers="uploadPage = 'http://127.0.0.1:$UPLOAD_SERVER_PORT/slowbody/500000/upload.asp';"
+servers+=" fileStore = 'http://127.0.0.1:$DOWNLOAD_SERVER_PORT/file/'"
+# Check boxes of rows 0, 1 and 3: rows are 17 pixels high, boxes 9 pixels in.
+log="$SESSION_DIR/host.log"
+echo "== demo/upload.html in the page host"
+run_wine 240 "$build/corvela-host.exe" --trace --answer-boxes --timeout 180 "$(windows_path "$root/demo/upload.html")" \
+    --run "$servers" \
+    --drop corvela "$dropped" \
+    --click corvela 9 8 --click corvela 9 25 --click corvela 9 59 \
+    --wait 3 \
+    --run "uploadChecked()" \
+    --run "downloadBack()" \
+    --run "window.close()" > "$log" 2>&1 &
+host=$!
+
+wait_for_line() {
+    for _ in $(seq 600); do
+        grep -qsF -- "$1" "$log" && return 0
+        kill -0 "$host" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+# The X window of the host's top-level window whose title holds $1.
+window_titled() {
+    xwininfo -root -tree | grep -F '("corvela-host.exe"' | grep -F -- "$1" | head -1 | awk '{print $1}'
+}
+
+snapshot() {
+    local title=$1 picture=$2 window
+    window=$(window_titled "$title")
+    if [ -n "$window" ] && import -window "$window" "$picture" 2>/dev/null; then
+        echo "== screenshot: $picture"
+    else
+        echo "== no window titled \"$title\" to take $picture from"
+    fi
+}
+
+if wait_for_line "wait 3 s"; then
+    sleep 1
+    snapshot "Corvela demo" "$out/page.png"
+fi
+if wait_for_line "run uploadChecked()"; then
+    sleep 1.5
+    snapshot "File Upload" "$out/progress-dialog.png"
+fi
+status=0
+wait "$host" || status=$?
+cat "$log"
+[ "$status" -eq 0 ] || { echo "== the page host ended with status $status"; exit 1; }
+echo "== pictures: $out/page.png, $out/progress-dialog.png"

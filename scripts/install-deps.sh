@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake make g++ python3 googletest libgtest-dev
           mingw-w64 wine64 wine wine64-tools
-          xvfb x11-utils imagemagick curl procps fonts-nanum
+          xvfb x11-utils imagemagick curl procps fonts-nanum fonts-wine
           wixl msitools gcab osslsigncode openssl)
 
 missing=()

@@ -51,6 +51,7 @@ wine_session_start() {
     # unmanaged appear and go at once instead of waiting for one.
     timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null 2>&1
     link_korean_font
+    link_caption_font
     timeout 60 wineserver -w
 }
 
@@ -65,6 +66,14 @@ link_korean_font() {
     for face in "Tahoma" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "돋움"; do
         timeout 60 wine reg add "$key" /v "$face" /d 'NanumGothic' /f > /dev/null 2>&1
     done
+}
+
+# Window captions draw their buttons with Marlett, which Wine ships as a
+# data font the prefix does not find by itself.
+link_caption_font() {
+    local font=/usr/share/wine/fonts/marlett.ttf
+    [ -f "$font" ] && cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+    return 0
 }
 
 # Waits for a server started in the background to write its port file.
