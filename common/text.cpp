@@ -93,7 +93,15 @@ uint32_t LeadingDecimal(const Text& text) {
     return static_cast<uint32_t>(value);
 }
 
-namespace {
+int WholeNumber(const Text& text, size_t max_digits) {
+    if (text.empty() || text.size() > max_digits) return -1;
+    int value = 0;
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9') return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
 
 void AppendCodePoint(Text& out, uint32_t cp) {
     if (cp < 0x10000) {
@@ -104,8 +112,6 @@ void AppendCodePoint(Text& out, uint32_t cp) {
         out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     }
 }
-
-}  // namespace
 
 Text Utf8ToText(const char* bytes, size_t length) {
     Text out;

@@ -46,6 +46,13 @@ Text FormatGrouped(int64_t value, char16_t separator);
 // non-digit. Values beyond 2^32-1 saturate.
 uint32_t LeadingDecimal(const Text& text);
 
+// A text of decimal digits only, at most `max_digits` of them, as a number;
+// -1 for any other text, the empty text included.
+int WholeNumber(const Text& text, size_t max_digits);
+
+// Appends a code point as one or two UTF-16 units.
+void AppendCodePoint(Text& text, uint32_t code_point);
+
 // ASCII or UTF-8 bytes to UTF-16. Malformed UTF-8 sequences become U+FFFD.
 Text Utf8ToText(const char* bytes, size_t length);
 inline Text Utf8ToText(const std::string& bytes) { return Utf8ToText(bytes.data(), bytes.size()); }

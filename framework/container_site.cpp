@@ -99,32 +99,10 @@ HWND ContainerSite::ObjectWindow() const {
 
 // ---- IUnknown ----
 
-STDMETHODIMP ContainerSite::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IOleClientSite)
-        *object = static_cast<IOleClientSite*>(this);
-    else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite)
-        *object = static_cast<IOleInPlaceSite*>(this);
-    else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame)
-        *object = static_cast<IOleInPlaceFrame*>(this);
-    else if (iid == IID_IDispatch)
-        *object = static_cast<IDispatch*>(this);
-    else if (iid == IID_IServiceProvider)
-        *object = static_cast<IServiceProvider*>(this);
-    else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) ContainerSite::AddRef() { return ++references_; }
-
-STDMETHODIMP_(ULONG) ContainerSite::Release() {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
+void* ContainerSite::OtherInterface(REFIID iid) {
+    if (iid == IID_IOleWindow) return static_cast<IOleInPlaceSite*>(this);
+    if (iid == IID_IOleInPlaceUIWindow) return static_cast<IOleInPlaceFrame*>(this);
+    return nullptr;
 }
 
 // ---- IOleClientSite ----

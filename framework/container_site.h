@@ -9,17 +9,13 @@
 #include <oleidl.h>
 #include <servprov.h>
 
-#include <atomic>
-
+#include "framework/com_object.h"
 #include "framework/com_ptr.h"
 
 namespace corvela {
 
-class ContainerSite final : public IOleClientSite,
-                            public IOleInPlaceSite,
-                            public IOleInPlaceFrame,
-                            public IDispatch,
-                            public IServiceProvider {
+class ContainerSite final : public ComObject<ContainerSite, IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame,
+                                             IDispatch, IServiceProvider> {
 public:
     // A site for an object shown at `position` in the client area of `window`.
     static ComPtr<ContainerSite> Create(HWND window, const RECT& position);
@@ -47,10 +43,8 @@ public:
     // The object's own window while it is active in place, else null.
     HWND ObjectWindow() const;
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    // The windows the site and the frame are.
+    void* OtherInterface(REFIID iid);
 
     // IOleClientSite
     STDMETHODIMP SaveObject() override;
@@ -101,10 +95,8 @@ public:
 
 private:
     ContainerSite(HWND window, const RECT& position) : window_(window), position_(position) {}
-    ~ContainerSite() = default;
     HRESULT Initialise(IPropertyBag* properties);
 
-    std::atomic<ULONG> references_{1};
     HWND window_;
     RECT position_;
     ComPtr<IOleObject> object_;

@@ -3,9 +3,9 @@
 #include <exdisp.h>
 #include <shlguid.h>
 
-#include <atomic>
 #include <vector>
 
+#include "framework/com_object.h"
 #include "framework/wide.h"
 
 namespace corvela {
@@ -28,7 +28,7 @@ HRESULT ReturnBool(bool value, VARIANT_BOOL* out) {
 
 // The browser as its controls see it: where the page is, what it is called
 // and that it has finished loading. It navigates nowhere and has no bars.
-class BrowserObject final : public IWebBrowser2 {
+class BrowserObject final : public ComObject<BrowserObject, IWebBrowser2> {
 public:
     BrowserObject(Text url, HWND window) : url_(std::move(url)), window_(window) {
         ComPtr<ITypeLib> library;
@@ -36,22 +36,10 @@ public:
             library->GetTypeInfoOfGuid(IID_IWebBrowser2, type_info_.Out());
     }
 
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != IID_IWebBrowser && iid != IID_IWebBrowserApp &&
-            iid != IID_IWebBrowser2) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IWebBrowser2*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
+    // The interfaces IWebBrowser2 derives from.
+    void* OtherInterface(REFIID iid) {
+        const bool base = iid == IID_IDispatch || iid == IID_IWebBrowser || iid == IID_IWebBrowserApp;
+        return base ? static_cast<IWebBrowser2*>(this) : nullptr;
     }
 
     // IDispatch, through the platform's description of the interface.
@@ -168,32 +156,14 @@ private:
         return E_NOINTERFACE;
     }
 
-    std::atomic<ULONG> references_{1};
     Text url_;
     HWND window_;
     ComPtr<ITypeInfo> type_info_;
 };
 
-class BrowserServices final : public IServiceProvider {
+class BrowserServices final : public ComObject<BrowserServices, IServiceProvider> {
 public:
     explicit BrowserServices(ComPtr<IWebBrowser2> browser) : browser_(std::move(browser)) {}
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid != IID_IUnknown && iid != IID_IServiceProvider) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IServiceProvider*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     STDMETHODIMP QueryService(REFGUID service, REFIID iid, void** object) override {
         if (!object) return E_POINTER;
@@ -203,7 +173,6 @@ public:
     }
 
 private:
-    std::atomic<ULONG> references_{1};
     ComPtr<IWebBrowser2> browser_;
 };
 

@@ -3,16 +3,7 @@
 namespace corvela {
 namespace {
 
-// A whole decimal number of at most six digits, or -1.
-int WholeNumber(const Text& text) {
-    if (text.empty() || text.size() > 6) return -1;
-    int value = 0;
-    for (char16_t c : text) {
-        if (c < u'0' || c > u'9') return -1;
-        value = value * 10 + (c - u'0');
-    }
-    return value;
-}
+constexpr size_t MAX_NUMBER_DIGITS = 6;
 
 class ArgumentReader {
 public:
@@ -37,7 +28,7 @@ private:
 };
 
 bool ReadNumber(const Text& option, const Text& text, int& number, Text& error) {
-    number = WholeNumber(text);
+    number = WholeNumber(text, MAX_NUMBER_DIGITS);
     if (number < 0) error = option + u" takes a whole number, not \"" + text + u"\"";
     return number >= 0;
 }

@@ -9,6 +9,7 @@ namespace {
 using Attributes = std::map<Text, Text>;  // names in lower case
 
 const Text CLASS_ID_PREFIX = u"clsid:";
+constexpr size_t MAX_PIXEL_DIGITS = 5;
 const std::vector<Text> JSCRIPT_LANGUAGES = {u"javascript", u"jscript", u"ecmascript"};
 const std::vector<Text> JSCRIPT_TYPES = {u"text/javascript", u"text/jscript", u"text/ecmascript",
                                          u"application/javascript", u"application/x-javascript",
@@ -51,13 +52,7 @@ const Text& Attribute(const Attributes& attributes, const Text& name) {
 int PixelSize(const Text& text) {
     Text digits = AsciiLower(Trim(text));
     if (digits.size() > 2 && digits.compare(digits.size() - 2, 2, u"px") == 0) digits.resize(digits.size() - 2);
-    if (digits.empty() || digits.size() > 6) return -1;
-    int value = 0;
-    for (char16_t c : digits) {
-        if (c < u'0' || c > u'9') return -1;
-        value = value * 10 + (c - u'0');
-    }
-    return value;
+    return WholeNumber(digits, MAX_PIXEL_DIGITS);
 }
 
 // A language attribute such as "JavaScript1.2" names JScript when it starts
@@ -89,16 +84,6 @@ uint32_t ParseNumber(const Text& digits, int base) {
         value = value * base + digit;
     }
     return digits.empty() ? 0xFFFFFFFF : value;
-}
-
-void AppendCodePoint(Text& text, uint32_t code_point) {
-    if (code_point < 0x10000) {
-        text += static_cast<char16_t>(code_point);
-    } else {
-        code_point -= 0x10000;
-        text += static_cast<char16_t>(0xD800 + (code_point >> 10));
-        text += static_cast<char16_t>(0xDC00 + (code_point & 0x3FF));
-    }
 }
 
 // The character a reference between "&" and ";" stands for, or none.

@@ -11,37 +11,14 @@ namespace corvela {
 
 // The page's ear on one object's outgoing interface: every event goes to the
 // element while it listens.
-class EventSink final : public IDispatch {
+class EventSink final : public DispatchObject<EventSink> {
 public:
     EventSink(PageElement& element, const IID& events) : element_(&element), events_(events) {}
 
     void Detach() { element_ = nullptr; }
 
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != events_) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info) *info = nullptr;
-        return E_NOTIMPL;
-    }
+    // The object's outgoing interface, which it asks its sinks for.
+    void* OtherInterface(REFIID iid) { return iid == events_ ? static_cast<IDispatch*>(this) : nullptr; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                         UINT*) override {
@@ -52,7 +29,6 @@ public:
     }
 
 private:
-    std::atomic<ULONG> references_{1};
     PageElement* element_;
     IID events_;
 };
@@ -259,30 +235,6 @@ void PageElement::Close() {
     events_.Reset();
     if (site_) site_->Close();
     site_.Reset();
-}
-
-// ---- IUnknown ----
-
-STDMETHODIMP PageElement::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch)
-        *object = static_cast<IDispatch*>(this);
-    else if (iid == IID_IBindEventHandler)
-        *object = static_cast<IBindEventHandler*>(this);
-    else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) PageElement::AddRef() { return ++references_; }
-
-STDMETHODIMP_(ULONG) PageElement::Release() {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
 }
 
 // ---- IDispatch: what script calls reaches the object ----

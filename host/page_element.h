@@ -7,10 +7,10 @@
 #include <activscp.h>
 #include <oaidl.h>
 
-#include <atomic>
 #include <vector>
 
 #include "common/text.h"
+#include "framework/com_object.h"
 #include "framework/com_ptr.h"
 #include "framework/container_site.h"
 #include "host/page.h"
@@ -33,9 +33,10 @@ protected:
 
 class EventSink;
 
-class PageElement final : public IDispatch, public IBindEventHandler {
+class PageElement final : public ComObject<PageElement, IDispatch, IBindEventHandler> {
 public:
     PageElement(const PageObject& object, ElementOwner& owner);
+    ~PageElement() override;
 
     // Creates the object by its class id, asks whether it may be scripted
     // and initialised from the page's <param>s, and takes it into a site in
@@ -56,10 +57,6 @@ public:
     // Called by the event sink for each event the object fires.
     void DeliverEvent(DISPID id, DISPPARAMS& arguments);
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
     // IDispatch: the object's own members
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
@@ -75,13 +72,11 @@ private:
         ComPtr<IDispatch> function;
     };
 
-    ~PageElement();
     ComPtr<IUnknown> CreateObject(CLSID& clsid);
     bool Trusted(IUnknown* object, REFCLSID clsid);
     void ConnectEvents(IUnknown* object);
     Text EventName(DISPID id) const;
 
-    std::atomic<ULONG> references_{1};
     PageObject object_;
     ElementOwner& owner_;
     ComPtr<ContainerSite> site_;

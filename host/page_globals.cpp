@@ -1,7 +1,6 @@
 #include "host/page_globals.h"
 
-#include <atomic>
-
+#include "framework/com_object.h"
 #include "framework/dispatch.h"
 
 namespace corvela {
@@ -9,33 +8,8 @@ namespace {
 
 // An object of the page whose members a dispatch table describes.
 template <typename Derived>
-class ScriptObject : public IDispatch {
+class ScriptObject : public DispatchObject<Derived> {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid != IID_IUnknown && iid != IID_IDispatch) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete static_cast<Derived*>(this);
-        return left;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info) *info = nullptr;
-        return E_NOTIMPL;
-    }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         return Derived::Table().GetIDsOfNames(names, count, ids);
     }
@@ -45,13 +19,6 @@ public:
         return Derived::Table().Invoke(static_cast<Derived*>(this), id, flags, params, result, exception,
                                        argument_error);
     }
-
-protected:
-    ScriptObject() = default;
-    virtual ~ScriptObject() = default;
-
-private:
-    std::atomic<ULONG> references_{1};
 };
 
 class DocumentObject final : public ScriptObject<DocumentObject> {

@@ -1,7 +1,6 @@
 #include "host/param_bag.h"
 
-#include <atomic>
-
+#include "framework/com_object.h"
 #include "framework/wide.h"
 
 namespace corvela {
@@ -9,26 +8,9 @@ namespace {
 
 // Names are matched without regard to case, as the markup writes them as
 // it likes; values are texts, changed to the type the object asks for.
-class ParamBag final : public IPropertyBag {
+class ParamBag final : public ComObject<ParamBag, IPropertyBag> {
 public:
     explicit ParamBag(std::vector<PageParam> params) : params_(std::move(params)) {}
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid != IID_IUnknown && iid != IID_IPropertyBag) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IPropertyBag*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
         if (!name || !value) return E_POINTER;
@@ -56,7 +38,6 @@ private:
         return nullptr;
     }
 
-    std::atomic<ULONG> references_{1};
     std::vector<PageParam> params_;
 };
 

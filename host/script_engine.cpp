@@ -2,8 +2,7 @@
 
 #include "host/script_engine.h"
 
-#include <atomic>
-
+#include "framework/com_object.h"
 #include "framework/wide.h"
 #include "host/console.h"
 
@@ -29,33 +28,13 @@ void ClearException(EXCEPINFO& exception) {
 
 // The engine's view of the page: named items, the page's window, and where
 // errors go.
-class ScriptSite final : public IActiveScriptSite, public IActiveScriptSiteWindow {
+class ScriptSite final : public ComObject<ScriptSite, IActiveScriptSite, IActiveScriptSiteWindow> {
 public:
     ScriptSite(ScriptEngine& engine, ScriptHooks& hooks) : engine_(&engine), hooks_(&hooks) {}
 
     void Detach() {
         engine_ = nullptr;
         hooks_ = nullptr;
-    }
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IActiveScriptSite)
-            *object = static_cast<IActiveScriptSite*>(this);
-        else if (iid == IID_IActiveScriptSiteWindow)
-            *object = static_cast<IActiveScriptSiteWindow*>(this);
-        else {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
     }
 
     STDMETHODIMP GetLCID(LCID*) override { return E_NOTIMPL; }
@@ -91,7 +70,6 @@ public:
     STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
 
 private:
-    std::atomic<ULONG> references_{1};
     ScriptEngine* engine_;
     ScriptHooks* hooks_;
 };
@@ -119,14 +97,18 @@ DWORD ScriptEngine::Remember(const ScriptOrigin& origin) {
     return static_cast<DWORD>(origins_.size() - 1);
 }
 
-HRESULT ScriptEngine::Run(const Text& code, const ScriptOrigin& origin) {
+HRESULT ScriptEngine::Parse(const Text& code, const ScriptOrigin& origin, DWORD flags, VARIANT* result) {
     if (!parse_) return E_UNEXPECTED;
     EXCEPINFO exception = {};
-    const HRESULT hr = parse_->ParseScriptText(W(code), nullptr, nullptr, SCRIPT_DELIMITER, Remember(origin),
-                                               static_cast<ULONG>(origin.start.line - 1), SCRIPTTEXT_ISVISIBLE,
-                                               nullptr, &exception);
+    const wchar_t* delimiter = flags & SCRIPTTEXT_ISEXPRESSION ? nullptr : SCRIPT_DELIMITER;
+    const HRESULT hr = parse_->ParseScriptText(W(code), nullptr, nullptr, delimiter, Remember(origin),
+                                               static_cast<ULONG>(origin.start.line - 1), flags, result, &exception);
     ClearException(exception);
     return hr;
+}
+
+HRESULT ScriptEngine::Run(const Text& code, const ScriptOrigin& origin) {
+    return Parse(code, origin, SCRIPTTEXT_ISVISIBLE, nullptr);
 }
 
 ComPtr<IDispatch> ScriptEngine::Compile(const Text& code, const Text& parameters, const ScriptOrigin& origin) {
@@ -139,13 +121,7 @@ ComPtr<IDispatch> ScriptEngine::Compile(const Text& code, const Text& parameters
 }
 
 HRESULT ScriptEngine::Evaluate(const Text& expression, const ScriptOrigin& origin, VARIANT* result) {
-    if (!parse_) return E_UNEXPECTED;
-    EXCEPINFO exception = {};
-    const HRESULT hr = parse_->ParseScriptText(W(expression), nullptr, nullptr, nullptr, Remember(origin),
-                                               static_cast<ULONG>(origin.start.line - 1), SCRIPTTEXT_ISEXPRESSION,
-                                               result, &exception);
-    ClearException(exception);
-    return hr;
+    return Parse(expression, origin, SCRIPTTEXT_ISEXPRESSION, result);
 }
 
 void ScriptEngine::Close() {

@@ -64,6 +64,7 @@ public:
 
 private:
     DWORD Remember(const ScriptOrigin& origin);
+    HRESULT Parse(const Text& code, const ScriptOrigin& origin, DWORD flags, VARIANT* result);
 
     ComPtr<ScriptSite> site_;
     ComPtr<IActiveScript> script_;
