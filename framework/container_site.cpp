@@ -50,20 +50,26 @@ void ContainerSite::SetPage(ComPtr<IMoniker> moniker, ComPtr<IServiceProvider> s
     services_ = std::move(services);
 }
 
-HRESULT ContainerSite::Attach(IUnknown* object, IPropertyBag* properties) {
+HRESULT ContainerSite::Attach(IUnknown* object) {
     if (!object) return E_POINTER;
     const HRESULT found = object->QueryInterface(IID_IOleObject, object_.OutVoid());
     if (FAILED(found)) return found;
     DWORD status = 0;
     object_->GetMiscStatus(DVASPECT_CONTENT, &status);
-    const bool site_first = (status & OLEMISC_SETCLIENTSITEFIRST) != 0;
-    if (site_first) object_->SetClientSite(this);
-    const HRESULT initialised = Initialise(properties);
-    if (!site_first) object_->SetClientSite(this);
-    return initialised;
+    site_given_ = (status & OLEMISC_SETCLIENTSITEFIRST) != 0;
+    if (site_given_) object_->SetClientSite(this);
+    return S_OK;
 }
 
 HRESULT ContainerSite::Initialise(IPropertyBag* properties) {
+    if (!object_) return E_UNEXPECTED;
+    const HRESULT loaded = Load(properties);
+    if (!site_given_) object_->SetClientSite(this);
+    site_given_ = true;
+    return loaded;
+}
+
+HRESULT ContainerSite::Load(IPropertyBag* properties) {
     ComPtr<IPersistPropertyBag> bag;
     const HRESULT has_bag = object_.As(IID_IPersistPropertyBag, &bag);
     if (properties) return SUCCEEDED(has_bag) ? bag->Load(properties, nullptr) : has_bag;

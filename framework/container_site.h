@@ -25,10 +25,14 @@ public:
     // are asked for. Either may be null.
     void SetPage(ComPtr<IMoniker> moniker, ComPtr<IServiceProvider> services);
 
-    // Takes `object` into the site: the site is given to it before or after
-    // its initialisation, as its miscellaneous status asks, and it is
-    // initialised from `properties` (or as a new object when that is null).
-    HRESULT Attach(IUnknown* object, IPropertyBag* properties);
+    // Takes `object` into the site; an object whose miscellaneous status
+    // asks for its site first is given it now, so that it knows where it is
+    // hosted before anyone asks whether it is safe.
+    HRESULT Attach(IUnknown* object);
+    // Initialises the attached object from `properties` (or as a new object
+    // when that is null); an object that did not ask for its site first is
+    // given it afterwards.
+    HRESULT Initialise(IPropertyBag* properties);
     HRESULT ActivateInPlace();
     // Moves the object; an active object follows at once.
     void SetPosition(const RECT& position);
@@ -95,10 +99,11 @@ public:
 
 private:
     ContainerSite(HWND window, const RECT& position) : window_(window), position_(position) {}
-    HRESULT Initialise(IPropertyBag* properties);
+    HRESULT Load(IPropertyBag* properties);
 
     HWND window_;
     RECT position_;
+    bool site_given_ = false;
     ComPtr<IOleObject> object_;
     ComPtr<IMoniker> page_moniker_;
     ComPtr<IServiceProvider> services_;

@@ -103,30 +103,38 @@ void PageElement::Create(HWND window, const RECT& position, const ComPtr<IMonike
     CLSID clsid = CLSID_NULL;
     ComPtr<IUnknown> object = CreateObject(clsid);
     if (!object) return;
-    const bool trusted = Trusted(object.Get(), clsid);
-    ComPtr<IPropertyBag> params;
-    if (trusted && !object_.params.empty()) {
-        ComPtr<IPersistPropertyBag> persist;
-        if (SUCCEEDED(object.As(IID_IPersistPropertyBag, &persist)))
-            params = NewParamBag(object_.params);
-        else
-            owner_.ReportProblem(object_.place, Quoted(Id()) + u" takes no <param>s; they are passed over");
-    }
     // An object that is no control (no IOleObject) has nothing to show.
     ComPtr<IOleObject> control;
     if (SUCCEEDED(object.As(IID_IOleObject, &control))) {
         site_ = ContainerSite::Create(window, position);
         site_->SetPage(page, browser);
-        const HRESULT attached = site_->Attach(object.Get(), params.Get());
-        if (FAILED(attached)) {
-            owner_.ReportProblem(object_.place, Quoted(Id()) + u" cannot be shown in the page: " + ResultText(attached));
-            site_->Close();
-            site_.Reset();
-        }
+        site_->Attach(object.Get());
     }
+    // Asked once the object may know where it is hosted, as a browser asks.
+    const bool trusted = Trusted(object.Get(), clsid);
+    if (site_) Initialise(trusted ? Params(object.Get()) : ComPtr<IPropertyBag>());
     if (!trusted) return;
     object.As(IID_IDispatch, &dispatch_);
     ConnectEvents(object.Get());
+}
+
+ComPtr<IPropertyBag> PageElement::Params(IUnknown* object) {
+    ComPtr<IPropertyBag> params;
+    if (object_.params.empty()) return params;
+    ComPtr<IPersistPropertyBag> persist;
+    if (SUCCEEDED(ComPtr<IUnknown>::Share(object).As(IID_IPersistPropertyBag, &persist)))
+        params = NewParamBag(object_.params);
+    else
+        owner_.ReportProblem(object_.place, Quoted(Id()) + u" takes no <param>s; they are passed over");
+    return params;
+}
+
+void PageElement::Initialise(const ComPtr<IPropertyBag>& params) {
+    const HRESULT initialised = site_->Initialise(params.Get());
+    if (SUCCEEDED(initialised)) return;
+    owner_.ReportProblem(object_.place, Quoted(Id()) + u" cannot be shown in the page: " + ResultText(initialised));
+    site_->Close();
+    site_.Reset();
 }
 
 ComPtr<IUnknown> PageElement::CreateObject(CLSID& clsid) {

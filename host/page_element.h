@@ -73,6 +73,9 @@ private:
     };
 
     ComPtr<IUnknown> CreateObject(CLSID& clsid);
+    // The page's <param>s for an object that reads a property bag, or null.
+    ComPtr<IPropertyBag> Params(IUnknown* object);
+    void Initialise(const ComPtr<IPropertyBag>& params);
     bool Trusted(IUnknown* object, REFCLSID clsid);
     void ConnectEvents(IUnknown* object);
     Text EventName(DISPID id) const;

@@ -34,6 +34,7 @@ class Case:
     stdout: list = field(default_factory=list)  # lines that must appear, in this order
     stderr: list = field(default_factory=list)  # patterns that must each match a line; none: stderr empty
     absent: str = ""  # a text standard output must not hold
+    allowed_sites: str = ""  # the site-lock policy in force for the run, if any
 
 
 CLOSE = ["--run", "window.close()"]
@@ -66,6 +67,14 @@ CASES = [
          "unsafe-object.html", ["--run", "reached"] + CLOSE, 0,
          stdout=["= not scripted; the page goes on, nType 0"],
          stderr=[r'^.*unsafe-object\.html:4:1: object "files" is not safe for scripting: .+']),
+    Case("the control learns the address given with --url: a page of an allowed site scripts it",
+         "site-lock.html", ["--url", "https://intranet.example.com/upload.html", "--run", "reached"] + CLOSE, 0,
+         stdout=["= the page ran, nType 0"], allowed_sites="https://intranet.example.com"),
+    Case("the control learns the address given with --url: a page of another site cannot script it",
+         "site-lock.html", ["--url", "http://elsewhere.example.com/upload.html", "--run", "reached"] + CLOSE, 0,
+         stdout=["= the page ran, nType undefined"],
+         stderr=[r'^.*site-lock\.html:4:1: object "corvela" is not safe for scripting: .+'],
+         allowed_sites="https://intranet.example.com"),
     Case("a page that lets go of its object and closes inside an event handler ends cleanly",
          "release-in-handler.html",
          ["--drop", "corvela", "{files}\\a.txt", "--run", "held.nType"], 0),
@@ -74,7 +83,24 @@ CASES = [
 ]
 
 
+POLICY_KEY = "HKLM\\SOFTWARE\\Policies\\Corvela"
+
+
+def reg(*arguments):
+    subprocess.run(["timeout", "60", "wine", "reg"] + list(arguments), capture_output=True, check=True)
+
+
 def run(case, host, files):
+    if not case.allowed_sites:
+        return run_host(case, host, files)
+    reg("add", POLICY_KEY, "/v", "AllowedSites", "/t", "REG_MULTI_SZ", "/d", case.allowed_sites, "/f")
+    try:
+        return run_host(case, host, files)
+    finally:
+        reg("delete", POLICY_KEY, "/f")
+
+
+def run_host(case, host, files):
     arguments = [a.replace("{files}", windows_path(files)) for a in case.actions]
     command = ["timeout", "--kill-after=10", str(RUN_TIMEOUT_SECONDS), "wine", host,
                "--trace", "--answer-boxes", "--timeout", str(HOST_TIMEOUT_SECONDS),

@@ -721,7 +721,8 @@ HRESULT TestContainer::HostObject(IUnknown* object, int width, int height,
     RECT client = {};
     GetClientRect(host_, &client);
     site_ = corvela::ContainerSite::Create(host_, client);
-    const HRESULT hr = site_->Attach(object, nullptr);
+    HRESULT hr = site_->Attach(object);
+    if (SUCCEEDED(hr)) hr = site_->Initialise(nullptr);
     if (FAILED(hr)) return hr;
     if (before_activation) before_activation(site_->Object());
     return site_->ActivateInPlace();
