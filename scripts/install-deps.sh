@@ -3,7 +3,7 @@
 # Packages already present are not fetched again.
 set -euo pipefail
 
-packages=(cmake make g++ python3 googletest libgtest-dev
+packages=(cmake make g++ clang libclang-rt-dev python3 googletest libgtest-dev
           mingw-w64 wine64 wine wine64-tools
           xvfb x11-utils imagemagick curl procps fonts-nanum fonts-wine
           wixl msitools gcab osslsigncode openssl)
