@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the native core and the module
-# for x64 and x86, runs the native suite (sanitized), the Python tests of the
-# servers, bitmaps and the reference receiver, the Windows suite under Wine,
-# and the deployment packages (their contents and signatures, the x64 MSI
-# installed and removed under Wine).
+# for x64 and x86, runs the native suite (sanitized), the fuzzers for a few
+# seconds each, the Python tests of the servers, bitmaps and the reference
+# receiver, the Windows suite under Wine, and the deployment packages (their
+# contents and signatures, the x64 MSI installed and removed under Wine).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -13,6 +13,9 @@ scripts/build.sh
 
 echo "== native suite"
 build/native/corvela_native_tests
+
+echo "== fuzzers"
+scripts/fuzz.sh --ci
 
 echo "== Python tests"
 python3 -m unittest discover -s tests/servers -p 'test_*.py'
