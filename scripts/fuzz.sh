@@ -64,6 +64,7 @@ done
 [ ${#broken[@]} -eq 0 ] && exit 0
 for name in "${broken[@]}"; do
     echo "== finding of $name"
-    grep -E 'does not hold|runtime error|ERROR: |SUMMARY|^artifact_prefix|^Base64' "$work/$name.log" || tail -20 "$work/$name.log"
+    grep -E 'does not hold|runtime error|ERROR: |SUMMARY|^artifact_prefix|^Base64' "$work/$name.log" ||
+        tail -20 "$work/$name.log"
 done
 exit 1

@@ -33,7 +33,8 @@ std::optional<uint64_t> HexNumber(const Text& text) {
     if (HexAt(text, at + 2) && text[at] == u'0' && (text[at + 1] == u'x' || text[at + 1] == u'X')) at += 2;
     if (!HexAt(text, at)) return std::nullopt;
     uint64_t value = 0;
-    for (; HexAt(text, at); ++at) value = std::min<uint64_t>(value * 16 + HexValue(text[at]), LARGEST_FOLDER_NUMBER + 1);
+    for (; HexAt(text, at); ++at)
+        value = std::min<uint64_t>(value * 16 + HexValue(text[at]), LARGEST_FOLDER_NUMBER + 1);
     return value;
 }
 

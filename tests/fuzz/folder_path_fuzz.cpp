@@ -23,15 +23,18 @@ bool IsWellFormed(const Text& path) {
         return false;
     if (!((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'))) return false;
     Text rest = path.substr(3);
-    while (!rest.empty())
-        if (!IsNameAsTyped(corvela::TakeBefore(rest, u'\\')) || (rest.empty() && path.back() == u'\\')) return false;
+    while (!rest.empty()) {
+        if (!IsNameAsTyped(corvela::TakeBefore(rest, u'\\'))) return false;
+        if (rest.empty() && path.back() == u'\\') return false;
+    }
     return true;
 }
 
 // The prefixes of the path that end before a separator or at its end.
 std::vector<Text> Levels(const Text& path) {
     std::vector<Text> levels;
-    for (size_t at = path.find(u'\\', 3); at != Text::npos; at = path.find(u'\\', at + 1)) levels.push_back(path.substr(0, at));
+    for (size_t at = path.find(u'\\', 3); at != Text::npos; at = path.find(u'\\', at + 1))
+        levels.push_back(path.substr(0, at));
     levels.push_back(path);
     return levels;
 }
@@ -90,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (asked && !answer) REQUIRE(result == corvela::FOLDER_DECLINED);
     if (result == corvela::FOLDER_ACCEPTABLE) REQUIRE(files.existing.count(path));
     const bool refused = result == corvela::FOLDER_MALFORMED || result == corvela::FOLDER_NOT_CREATABLE;
-    REQUIRE(reports == (refused ? std::vector<Text>{corvela::FolderRefusalMessage(result, path)} : std::vector<Text>{}));
+    const std::vector<Text> expected_reports{corvela::FolderRefusalMessage(result, path)};
+    REQUIRE(reports == (refused ? expected_reports : std::vector<Text>{}));
 
     const std::vector<Text> levels = path.size() > 3 ? Levels(path) : std::vector<Text>{};
     size_t next = 0;

@@ -121,9 +121,9 @@ inline Unescaped Unescape(const Text& escaped) {
 
 // The path as Windows resolves it before opening it (GetFullPathNameW, as
 // Wine implements it): a slash is read as a backslash, repeated separators
-// as one, "." and ".." segments are resolved, an inner segment loses one final dot, and
-// the trailing dots and spaces of the whole path go. A leading separator is
-// not kept; nothing here depends on it.
+// as one, "." and ".." segments are resolved, an inner segment loses one
+// final dot, and the trailing dots and spaces of the whole path go. A
+// leading separator is not kept; nothing here depends on it.
 inline Text ResolveLikeWindows(const Text& path) {
     Text rest = corvela::ReplaceChar(path, u'/', u'\\');
     corvela::TextList segments;

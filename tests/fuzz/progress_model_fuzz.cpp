@@ -152,9 +152,9 @@ private:
                 results_.push_back(ReplaceChar(record.name, u'/', u'\\') + u"/" + record.reply + u"/" +
                                    DecimalText(static_cast<int32_t>(record.total)));
         }
-        if (update.file_count_text)
-            REQUIRE(*update.file_count_text ==
-                    DecimalText(file_number) + u" / " + DecimalText(static_cast<int64_t>(file_count_)) + u" Files");
+        const Text file_count_text =
+            DecimalText(file_number) + u" / " + DecimalText(static_cast<int64_t>(file_count_)) + u" Files";
+        if (update.file_count_text) REQUIRE(*update.file_count_text == file_count_text);
         if (update.name_text) {
             const Text& source = kind == PROGRESS_UPLOAD ? record.name : target_;
             REQUIRE(update.name_text->find(u'\\') == Text::npos);
@@ -175,7 +175,8 @@ private:
     // The total a text shows is the batch's, or a download's own at its
     // start and while the batch has none; after the start the done count is
     // where the total bar stands.
-    void CheckByteCount(uint32_t kind, const Text& text, const ProgressUpdate& update, const ProgressRecord& record) {
+    void CheckByteCount(uint32_t kind, const Text& text, const ProgressUpdate& update,
+                        const ProgressRecord& record) {
         const std::optional<ByteCount> count = ReadByteCount(text);
         REQUIRE(count.has_value());
         const bool own_total = kind == PROGRESS_DOWNLOAD && (grand_total_ == 0 || record.stage == STAGE_START);

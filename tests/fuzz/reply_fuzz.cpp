@@ -34,8 +34,10 @@ void CheckStatus(const Text& status_text) {
 // Every placeholder of the reply, taken left to right, stands for the title.
 Text WithTitle(Text reply, const Text& title) {
     Text out;
-    for (size_t at; (at = reply.find(TITLE_PLACEHOLDER)) != Text::npos; reply.erase(0, at + TITLE_PLACEHOLDER.size()))
+    for (size_t at; (at = reply.find(TITLE_PLACEHOLDER)) != Text::npos;) {
         out += reply.substr(0, at) + title;
+        reply.erase(0, at + TITLE_PLACEHOLDER.size());
+    }
     return out + reply;
 }
 
@@ -45,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     corvela_fuzz::Input input(data, size);
     CheckStatus(input.Line());
     const Text title = input.Line();
-    const size_t block_bytes = 1 + input.Byte() * corvela::REPLY_BLOCK_BYTES / 255;
+    const size_t block_bytes = 1 + input.Byte() * (corvela::REPLY_BLOCK_BYTES - 1) / 255;
     const std::string body = input.RestBytes();
 
     corvela::ReplyAccumulator reply;

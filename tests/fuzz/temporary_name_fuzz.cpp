@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     REQUIRE(target.size() == kept + extension.size() && target.compare(0, kept, unique, 0, kept) == 0);
     for (size_t at = 0; at < extension.size(); ++at) {
         const char16_t unit = target[kept + at];
-        REQUIRE(IsFileNameUnit(unit) && (unit == extension[at] || (unit == u'_' && !IsFileNameUnit(extension[at]))));
+        REQUIRE(IsFileNameUnit(unit));
+        REQUIRE(unit == extension[at] || (unit == u'_' && !IsFileNameUnit(extension[at])));
     }
     const Text resolved = corvela_fuzz::ResolveLikeWindows(target);
     REQUIRE(FolderOf(resolved) == FolderOf(corvela_fuzz::ResolveLikeWindows(unique)));
