@@ -1,9 +1,10 @@
 // Registry text paths: the components rejoin to the trimmed path, a root is
-// found by its first component whatever the case, and a failed split
-// changes nothing.
+// found by its first component whatever the case, a failed split changes
+// nothing, and the keys of a file's open command stay below the classes root.
 #include <algorithm>
 
 #include "fuzz_support.h"
+#include "shell/open_command.h"
 #include "shell/registry_path.h"
 
 using corvela::CRegistryPath;
@@ -61,6 +62,16 @@ void CheckRoot(const Text& path) {
     }
 }
 
+// A file's type and the class name the registry gives for it only ever name
+// keys below HKEY_CLASSES_ROOT.
+void CheckOpenCommandKeys(const Text& text) {
+    for (Text key : {corvela::FileTypeKeyPath(text), corvela::OpenCommandKeyPath(text)}) {
+        const Text subkey = Trimmed(key.substr(key.find(u'\\')));
+        RegistryRoot root = RegistryRoot::CurrentUser;
+        REQUIRE(CRegistryPath::SplitRoot(&key, &root) && root == RegistryRoot::ClassesRoot && key == subkey);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -72,5 +83,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     REQUIRE(trimmed_by_unit == Trimmed(path, trim_unit));
     CheckComponents(path);
     CheckRoot(path);
+    CheckOpenCommandKeys(path);
     return 0;
 }
