@@ -31,22 +31,24 @@ bool HasDangerousExtension(const Text& name) {
     return false;
 }
 
-// The last name of a path as Windows resolves it: "/" counts as "\", empty,
-// "." and ".." segments are folded away and every name loses its trailing
-// dots and spaces, so C:\c\setup.exe\x\.. and C:\c\setup.exe\. both end in
-// setup.exe.
+// The last name of a path as Windows resolves it: "/" counts as "\", empty
+// and "." segments are folded away, every name loses its trailing dots and
+// spaces, and ".." takes back the segment before it. A segment of dots and
+// spaces (". " or "...") is a name Windows keeps for that, so
+// C:\c\setup.exe\...\.. names setup.exe just as C:\c\setup.exe\x\.. does;
+// at the end of a path it folds away like a trailing separator.
 Text ResolvedLastName(const Text& path) {
     TextList names;
     Text rest = ReplaceChar(path, u'/', u'\\');
     while (!rest.empty()) {
         const Text segment = TakeBefore(rest, u'\\');
-        const Text name = WithoutDroppedEnd(segment);
         if (segment == u"..") {
             if (!names.empty()) names.pop_back();
-        } else if (!name.empty()) {
-            names.push_back(name);
+        } else if (!segment.empty() && segment != u".") {
+            names.push_back(WithoutDroppedEnd(segment));
         }
     }
+    while (!names.empty() && names.back().empty()) names.pop_back();
     return names.empty() ? Text() : names.back();
 }
 

@@ -54,7 +54,8 @@ TEST(IsDangerousToOpen, NamesWindowsResolvesToAProgram) {
     // "." and ".." segments and trailing separators resolve to the program.
     for (const Text& path : {Text(u"C:\\c\\setup.exe\\."), Text(u"C:\\c\\setup.exe\\x\\.."),
                              Text(u"C:\\c\\setup.exe\\"), Text(u"C:/c/setup.exe/./"), Text(u"C:\\c\\setup.exe\\. \\"),
-                             Text(u"C:\\c\\setup.exe\\x\\y\\..\\.."), Text(u"C:\\c\\setup.exe\\x\\..\\.")})
+                             Text(u"C:\\c\\setup.exe\\x\\y\\..\\.."), Text(u"C:\\c\\setup.exe\\x\\..\\."),
+                             Text(u"C:\\c\\setup.exe\\...\\.."), Text(u"C:\\c\\setup.exe\\. \\..")})
         EXPECT_TRUE(corvela::IsDangerousToOpen(path)) << corvela::TextToUtf8(path);
     for (const Text& path : {Text(u"C:\\c\\setup.exe\\x"), Text(u"C:\\c\\setup.exe\\..\\notes.txt"),
                              Text(u"C:\\c\\..\\..\\notes")})
