@@ -1,0 +1,51 @@
+// Where a download lands in the cache: a unique id the worker accepts names
+// one file directly in the cache folder, under that very name, and the
+// never-open rule judges it as that name; a program is never written into a
+// protected folder or below one.
+#include "fuzz_support.h"
+#include "session/batch_plan.h"
+#include "shell/open_command.h"
+#include "transport/cache_folder.h"
+
+using corvela::Text;
+
+namespace {
+
+Text FolderOf(const Text& path) {
+    const size_t cut = path.rfind(u'\\');
+    return cut == Text::npos ? Text() : path.substr(0, cut);
+}
+
+Text NameOf(const Text& path) { return path.substr(path.rfind(u'\\') + 1); }
+
+bool IsInside(const Text& path, Text folder) {
+    while (!folder.empty() && folder.back() == u'\\') folder.pop_back();
+    const Text lowered = corvela::AsciiLower(path);
+    return !folder.empty() && corvela::AsciiLower(path.substr(0, folder.size())) == corvela::AsciiLower(folder) &&
+           (lowered.size() == folder.size() || lowered[folder.size()] == u'\\');
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    corvela_fuzz::Input input(data, size);
+    const Text cache_folder = corvela::ExpandCacheFolder(input.Line(), [](int, Text* path) {
+        *path = u"C:\\Users\\me\\AppData\\Local";
+        return true;
+    });
+    const Text protected_folder = input.Line();
+    const Text unique_id = input.Rest();
+    const Text path = corvela::CachePath(cache_folder, unique_id);
+    REQUIRE(path == cache_folder + unique_id);
+
+    if (!unique_id.empty() && corvela::IsUsableUniqueId(unique_id)) {
+        const Text resolved = corvela_fuzz::ResolveLikeWindows(path);
+        REQUIRE(NameOf(resolved) == unique_id);
+        REQUIRE(FolderOf(resolved) == FolderOf(corvela_fuzz::ResolveLikeWindows(cache_folder + u"x")));
+        REQUIRE(corvela::IsDangerousToOpen(path) == corvela::IsDangerousToOpen(unique_id));
+    }
+
+    const bool refused = corvela::IsDangerousToOpen(path) && IsInside(path, protected_folder);
+    REQUIRE(corvela::MayWriteToCache(path, {protected_folder}) == !refused);
+    return 0;
+}
