@@ -15,7 +15,7 @@ echo "== native suite"
 build/native/corvela_native_tests
 
 echo "== fuzzers"
-scripts/fuzz.sh --ci
+scripts/fuzz.sh 7
 
 echo "== Python tests"
 python3 -m unittest discover -s tests/servers -p 'test_*.py'
