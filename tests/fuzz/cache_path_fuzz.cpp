@@ -11,13 +11,6 @@ using corvela::Text;
 
 namespace {
 
-Text FolderOf(const Text& path) {
-    const size_t cut = path.rfind(u'\\');
-    return cut == Text::npos ? Text() : path.substr(0, cut);
-}
-
-Text NameOf(const Text& path) { return path.substr(path.rfind(u'\\') + 1); }
-
 bool IsInside(const Text& path, Text folder) {
     while (!folder.empty() && folder.back() == u'\\') folder.pop_back();
     const Text lowered = corvela::AsciiLower(path);
@@ -40,8 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     if (!unique_id.empty() && corvela::IsUsableUniqueId(unique_id)) {
         const Text resolved = corvela_fuzz::ResolveLikeWindows(path);
-        REQUIRE(NameOf(resolved) == unique_id);
-        REQUIRE(FolderOf(resolved) == FolderOf(corvela_fuzz::ResolveLikeWindows(cache_folder + u"x")));
+        REQUIRE(corvela_fuzz::NameOf(resolved) == unique_id);
+        const Text plain_name_beside = corvela_fuzz::ResolveLikeWindows(cache_folder + u"x");
+        REQUIRE(corvela_fuzz::FolderOf(resolved) == corvela_fuzz::FolderOf(plain_name_beside));
         REQUIRE(corvela::IsDangerousToOpen(path) == corvela::IsDangerousToOpen(unique_id));
     }
 

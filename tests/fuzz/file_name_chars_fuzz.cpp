@@ -7,9 +7,7 @@ using corvela::Text;
 
 namespace {
 
-const Text RESERVED = u"\\/:*?\"<>|";
-
-bool IsReserved(char16_t unit) { return RESERVED.find(unit) != Text::npos; }
+bool IsReserved(char16_t unit) { return corvela_fuzz::RESERVED_IN_NAMES.find(unit) != Text::npos; }
 
 Text CleanedUnitByUnit(const Text& text, const Text& replacement) {
     Text cleaned;

@@ -15,7 +15,8 @@ namespace {
 bool IsNameAsTyped(const Text& name) {
     const Text trimmed_units = u"\t .";
     return !name.empty() && trimmed_units.find(name.front()) == Text::npos &&
-           trimmed_units.find(name.back()) == Text::npos && name.find_first_of(u"\"*/:<>?\\|") == Text::npos;
+           trimmed_units.find(name.back()) == Text::npos &&
+           name.find_first_of(corvela_fuzz::RESERVED_IN_NAMES) == Text::npos;
 }
 
 bool IsWellFormed(const Text& path) {

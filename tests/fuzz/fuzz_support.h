@@ -15,6 +15,9 @@ namespace corvela_fuzz {
 
 using corvela::Text;
 
+// The nine characters no file name can hold.
+inline const Text RESERVED_IN_NAMES = u"\\/:*?\"<>|";
+
 [[noreturn]] inline void Fail(const char* condition, const char* file, int line) {
     std::fprintf(stderr, "%s:%d: does not hold: %s\n", file, line, condition);
     std::abort();
@@ -146,5 +149,13 @@ inline Text ResolveLikeWindows(const Text& path) {
     while (!resolved.empty() && (resolved.back() == u'.' || resolved.back() == u' ')) resolved.pop_back();
     return resolved;
 }
+
+// What stands before and after the last backslash of a path.
+inline Text FolderOf(const Text& path) {
+    const size_t cut = path.rfind(u'\\');
+    return cut == Text::npos ? Text() : path.substr(0, cut);
+}
+
+inline Text NameOf(const Text& path) { return path.substr(path.rfind(u'\\') + 1); }
 
 }  // namespace corvela_fuzz

@@ -11,8 +11,7 @@ namespace {
 // The names a path can stand for once Windows resolved it: each part of its
 // last segment around ":" (a drive-relative name, a file and its stream).
 corvela::TextList NamesOpened(const Text& path) {
-    const Text resolved = corvela_fuzz::ResolveLikeWindows(path);
-    Text segment = resolved.substr(resolved.rfind(u'\\') + 1);
+    Text segment = corvela_fuzz::NameOf(corvela_fuzz::ResolveLikeWindows(path));
     corvela::TextList names;
     do names.push_back(corvela::TakeBefore(segment, u':'));
     while (!segment.empty());

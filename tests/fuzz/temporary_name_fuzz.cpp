@@ -9,16 +9,9 @@ using corvela::Text;
 
 namespace {
 
-const Text NOT_IN_FILE_NAMES = u"\\/:*?\"<>|";
-
-bool IsFileNameUnit(char16_t unit) { return unit >= 0x20 && NOT_IN_FILE_NAMES.find(unit) == Text::npos; }
-
-Text FolderOf(const Text& path) {
-    const size_t cut = path.rfind(u'\\');
-    return cut == Text::npos ? Text() : path.substr(0, cut);
+bool IsFileNameUnit(char16_t unit) {
+    return unit >= 0x20 && corvela_fuzz::RESERVED_IN_NAMES.find(unit) == Text::npos;
 }
-
-Text NameOf(const Text& path) { return path.substr(path.rfind(u'\\') + 1); }
 
 }  // namespace
 
@@ -41,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         REQUIRE(unit == extension[at] || (unit == u'_' && !IsFileNameUnit(extension[at])));
     }
     const Text resolved = corvela_fuzz::ResolveLikeWindows(target);
-    REQUIRE(FolderOf(resolved) == FolderOf(corvela_fuzz::ResolveLikeWindows(unique)));
-    REQUIRE(NameOf(resolved).compare(0, 3, u"Kel") == 0);
+    REQUIRE(corvela_fuzz::FolderOf(resolved) == corvela_fuzz::FolderOf(corvela_fuzz::ResolveLikeWindows(unique)));
+    REQUIRE(corvela_fuzz::NameOf(resolved).compare(0, 3, u"Kel") == 0);
     return 0;
 }
