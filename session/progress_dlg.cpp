@@ -69,7 +69,7 @@ LRESULT CProgressDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool
             *handled = true;
             return OnTransferProgress(wparam, lparam);
         case WM_TIMER:
-            if (wparam == FLUSH_TIMER) Flush();
+            if (wparam == FLUSH_TIMER) OnFlushTimer();
             return 0;
         case WM_CLOSE:
             OnClose();
@@ -122,13 +122,27 @@ LRESULT CProgressDlg::OnTransferProgress(WPARAM kind, LPARAM lparam) {
         return 0;
     }
     if (lparam == POSTED_RECORDS_WAITING) {
-        ApplyPostedRecords();
+        OnPostedRecordsWaiting();
         return 0;
     }
     std::unique_ptr<ProgressRecord> record = session_->channel().Claim(lparam);
     if (!record) return 0;
     ApplyRecord(static_cast<ProgressKind>(kind), *record);
     return IsRunning(&session_->running()) ? PROGRESS_REPLY_CONTINUE : 0;
+}
+
+// Posted records stay in the channel until the display is due: while its
+// wake-up is pending the sender posts no other, so an upload costs the
+// page's thread one message per display interval, not one per 4 KiB block
+// (every message is a round trip through the window system that the sending
+// thread waits for).
+void CProgressDlg::OnPostedRecordsWaiting() {
+    if (DisplayDue() || !ArmFlushTimer()) ApplyPostedRecords();
+}
+
+void CProgressDlg::OnFlushTimer() {
+    ApplyPostedRecords();
+    Flush();
 }
 
 void CProgressDlg::ApplyPostedRecords() {
@@ -177,12 +191,23 @@ void CProgressDlg::Queue(const ProgressUpdate& update) {
     Take(pending_.name_text, update.name_text);
     Take(pending_.file_count_text, update.file_count_text);
     Take(pending_.byte_count_text, update.byte_count_text);
-    const DWORD since = GetTickCount() - last_flush_;
-    if (since >= DISPLAY_INTERVAL_MS) {
+    if (DisplayDue()) {
         Flush();
-    } else if (!flush_timer_) {
-        flush_timer_ = SetTimer(Handle(), FLUSH_TIMER, DISPLAY_INTERVAL_MS - since, nullptr) != 0;
+    } else {
+        ArmFlushTimer();
     }
+}
+
+bool CProgressDlg::DisplayDue() const { return GetTickCount() - last_flush_ >= DISPLAY_INTERVAL_MS; }
+
+// False when no timer could be set: the caller must not leave anything waiting for it.
+bool CProgressDlg::ArmFlushTimer() {
+    if (!flush_timer_) {
+        const DWORD since = GetTickCount() - last_flush_;
+        const DWORD remaining = since < DISPLAY_INTERVAL_MS ? DISPLAY_INTERVAL_MS - since : 0;
+        flush_timer_ = SetTimer(Handle(), FLUSH_TIMER, remaining, nullptr) != 0;
+    }
+    return flush_timer_;
 }
 
 void CProgressDlg::Flush() {

@@ -49,6 +49,8 @@ protected:
 private:
     void OnOpen();
     LRESULT OnTransferProgress(WPARAM kind, LPARAM record);
+    void OnPostedRecordsWaiting();
+    void OnFlushTimer();
     void ApplyPostedRecords();
     void ApplyRecord(ProgressKind kind, const ProgressRecord& record);
     void End(INT_PTR result);
@@ -57,6 +59,8 @@ private:
     void OnWindowPosChanging(WINDOWPOS* position);
     void ApplyUpdate(const ProgressUpdate& update);
     void Queue(const ProgressUpdate& update);
+    bool DisplayDue() const;
+    bool ArmFlushTimer();
     void Flush();
 
     TransferJob job_;
