@@ -15,6 +15,18 @@ start_receiver
 export RECEIVER_FILES="$(windows_path "$RECEIVER_ROOT")"
 export CORVELA_SCRATCH="$(windows_path "$SESSION_DIR")\\scratch"
 mkdir -p "$SESSION_DIR/scratch"
+# Small disks for the disk tests, where this machine lets us mount them: one
+# of 1 MiB to fill, one that cannot be written. A test without its disk says
+# why and skips.
+for disk in "full-disk size=1m" "read-only-disk ro,size=64k"; do
+    read -r name options <<< "$disk"
+    variable="CORVELA_$(echo "$name" | tr '[:lower:]-' '[:upper:]_')"
+    if mount_small_disk "$name" "$options"; then
+        export "$variable=$(windows_path "$SESSION_DIR/$name")"
+    else
+        export "${variable}_REFUSED=$MOUNT_REFUSAL"
+    fi
+done
 export CORVELA_OCX="$(windows_path "$build/CORVELA.OCX")"
 export CORVELA_BUILD_DIR="$(windows_path "$build")"
 export WINEDLLPATH="$build"

@@ -9,11 +9,17 @@
 #                               storage folder) and RECEIVER_LOG (its log, a
 #                               line per request); ARGS are receiver options
 #   run_wine SECONDS ARGS...    wine with a time limit
-# Everything started here ends when the calling shell exits.
+#   mount_small_disk NAME OPTS  mounts a small tmpfs (mount -o OPTS, e.g.
+#                               size=1m) at $SESSION_DIR/NAME; where this
+#                               machine does not allow it, fails and leaves
+#                               the reason in MOUNT_REFUSAL
+# Everything started here ends when the calling shell exits, and every disk
+# mounted here is unmounted.
 
 CORVELA_ROOT=${CORVELA_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 SESSION_DIR=""
 SESSION_PIDS=()
+SESSION_MOUNTS=()
 
 wine_session_cleanup() {
     local status=$?
@@ -23,6 +29,8 @@ wine_session_cleanup() {
     fi
     for pid in "${SESSION_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
+    # Before the folder goes: a mounted disk must never keep it, or lose what is below it.
+    for mounted in "${SESSION_MOUNTS[@]}"; do umount "$mounted" 2>/dev/null || umount -l "$mounted" || true; done
     [ -n "$SESSION_DIR" ] && [ -z "${CORVELA_KEEP_SESSION:-}" ] && rm -rf "$SESSION_DIR"
     return $status
 }
@@ -105,6 +113,20 @@ start_receiver() {
     SESSION_PIDS+=($!)
     await_port_file receiver "$port_file" "$RECEIVER_LOG" || return 1
     export RECEIVER_PORT="$(cat "$port_file")"
+}
+
+mount_small_disk() {
+    local name=$1 options=$2 folder="$SESSION_DIR/$1"
+    mkdir -p "$folder"
+    if [ "$(id -u)" != 0 ]; then
+        MOUNT_REFUSAL="mounting a disk needs root"
+        return 1
+    fi
+    if ! MOUNT_REFUSAL=$(mount -t tmpfs -o "$options" "corvela-$name" "$folder" 2>&1); then
+        MOUNT_REFUSAL="mount refused: ${MOUNT_REFUSAL:-no reason given}"
+        return 1
+    fi
+    SESSION_MOUNTS+=("$folder")
 }
 
 run_wine() {

@@ -4,7 +4,6 @@
 #include "common/language.h"
 #include "common/local_files.h"
 #include "framework/resources.h"
-#include "framework/wide.h"
 #include "shell/platform_paths.h"
 #include "transport/download_file.h"
 #include "transport/http_upload.h"
@@ -78,8 +77,8 @@ void CKelDownloadThread::DownloadOne(size_t index, const TextList& protected_fol
     session_->SetCurrentTarget(plan.destination_name);
     Text target;
     if (DownloadFile(&session_->channel(), plan.url, &target, plan.extension) != 1) return;
-    // A plain move: an existing file at the cache path is never replaced.
-    const bool moved = MoveFileW(W(target), W(plan.cache_path)) != FALSE;
+    // An existing file at the cache path is never replaced.
+    const bool moved = MoveIntoCache(target, job_.cache_folder, plan.cache_path);
     session_->AppendResult(DownloadResult(moved, plan.cache_path, target));
 }
 

@@ -16,7 +16,8 @@ class ProgressChannel;
 // target on entry receives a fresh temporary path (…\Kel<hex>.<extension>,
 // ending in "." for an empty extension), whatever the result; it stays
 // empty only when no temporary name could be made. 1 when the file was
-// fetched completely, else 0; a partly written file stays on disk.
+// fetched completely, else 0; a failed download deletes what it wrote under
+// a temporary name, and leaves a target the caller named as it is.
 int DownloadFile(ProgressChannel* channel, const Text& url, Text* target_path, const Text& extension);
 
 // Told of each step of a fetch: phase 0 (start; done 0), 1 (after each block
@@ -26,16 +27,25 @@ using DownloadCallback = int (*)(void* context, uint32_t done, uint32_t total, i
 
 // Fetches `url` into the file `target_path` (replaced when it exists).
 // 1 when the whole body was saved and every callback agreed, else 0.
-// Statuses 400, 404, 405, 500 and 503 save nothing; other statuses save
-// their body. When the library, the URL or the status cannot be opened for a
-// reason other than WinInet's own, the reason is shown in a message box on
-// the calling thread.
+// Redirects are followed, at most 20 in a row. Statuses 400, 404, 405, 500
+// and 503 save nothing; other statuses save their body, never more of it than
+// its announced length. When the library, the URL or the status cannot be
+// opened, or the file cannot be written, for a reason other than WinInet's
+// own, the reason is shown in a message box on the calling thread.
 int FetchUrlToFile(const Text& url, const Text& target_path, DownloadCallback callback, void* context);
 
 // A new, empty, uniquely named file in `folder` (the system's temporary
 // folder when empty) whose name starts with `prefix`; empty when none could
 // be made.
 Text MakeTempFileName(const Text& folder, const Text& prefix);
+
+// Moves a downloaded file from where the transport saved it to
+// `cache_path` in `cache_folder`, never replacing a file there. Across disks
+// the file is copied under a temporary name in the cache folder first and
+// takes its name only once complete, so a copy that fails (a full disk)
+// never leaves a half-written file that a later batch would take for a
+// cached copy. False when the file stays where it was.
+bool MoveIntoCache(const Text& saved, const Text& cache_folder, const Text& cache_path);
 
 // The folder a page's cache folder text names, with its bracketed special
 // folder number looked up; ends in "\" unless empty.

@@ -45,4 +45,9 @@ uint32_t ExpectedTotal(bool length_known, uint32_t reported_length, uint32_t byt
 // without an announced length every ending counts as complete.
 bool BodyComplete(bool length_known, uint64_t announced, uint64_t written);
 
+// How many bytes the next read of a body asks for: a block, but never past
+// the announced length, so a server that sends more than it announced does
+// not make the file longer; 0 once the announced length is written.
+uint32_t NextReadBytes(bool length_known, uint64_t announced, uint64_t written, uint32_t block);
+
 }  // namespace corvela

@@ -15,6 +15,10 @@ namespace corvela {
 // included, continues and its body is saved as the file.
 bool IsRefusedStatus(uint32_t status);
 
+// True for the statuses whose Location a download follows: 301, 302, 303,
+// 307 and 308.
+bool IsRedirectStatus(uint32_t status);
+
 // Causes of a failed file or network operation that have a message of their
 // own. The numbers are the order of the message table.
 enum class FileErrorCause {

@@ -59,3 +59,11 @@ TEST(DownloadLength, BodyShorterThanAnnouncedIsAFailure) {
     EXPECT_TRUE(corvela::BodyComplete(false, 0, 123456));
     EXPECT_TRUE(corvela::BodyComplete(true, 0x100000000ull, 0x100000000ull));
 }
+
+TEST(DownloadLength, ReadsStopAtTheAnnouncedLength) {
+    EXPECT_EQ(corvela::NextReadBytes(true, 9000, 0, 4096), 4096u);
+    EXPECT_EQ(corvela::NextReadBytes(true, 9000, 8192, 4096), 808u);
+    EXPECT_EQ(corvela::NextReadBytes(true, 9000, 9000, 4096), 0u);
+    EXPECT_EQ(corvela::NextReadBytes(true, 0x100001000ull, 0x100000000ull, 4096), 4096u);
+    EXPECT_EQ(corvela::NextReadBytes(false, 0, 123456, 4096), 4096u);
+}

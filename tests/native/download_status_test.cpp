@@ -12,6 +12,11 @@ TEST(DownloadStatus, OnlyFiveStatusesRefuseTheBody) {
         EXPECT_FALSE(corvela::IsRefusedStatus(status)) << status;
 }
 
+TEST(DownloadStatus, FiveStatusesRedirect) {
+    for (uint32_t status : {301u, 302u, 303u, 307u, 308u}) EXPECT_TRUE(corvela::IsRedirectStatus(status)) << status;
+    for (uint32_t status : {200u, 300u, 304u, 305u, 306u, 400u}) EXPECT_FALSE(corvela::IsRedirectStatus(status)) << status;
+}
+
 TEST(FileErrorText, FifteenDistinctLinesAndSafeForStrayValues) {
     std::set<corvela::Text> texts;
     for (int cause = 0; cause <= static_cast<int>(FileErrorCause::EndOfFile); ++cause) {

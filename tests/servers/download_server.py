@@ -25,8 +25,14 @@ Query values: size=N (default 0), seed=S (default 0), rate=B bytes per second
                                  200, Content-Length N, body sent at B bytes
                                  per second (for cancel tests).
   /short/<name>?size=N&seed=S&send=M
-                                 200, Content-Length N, only the first M bytes,
-                                 then the connection is closed.
+                                 200, Content-Length N, then the first M bytes
+                                 of the file, then the connection is closed.
+                                 M above N makes the length a lie the other
+                                 way: the body is longer than announced.
+  /redirect/<name>?to=URL        302 to the percent-decoded URL.
+  /loop/<name>                   302 to this same target, for ever.
+  /hang/<ms>/<name>              nothing is answered; the connection closes
+                                 after <ms>.
   anything else                  404 with body "<html>status 404</html>".
 
 The request target is logged exactly as it arrived, a literal space included
@@ -36,6 +42,7 @@ loopback.py.
 """
 
 import time
+import urllib.parse
 
 from loopback import LoopbackHandler, number, segment, serve, split_target
 
@@ -105,8 +112,18 @@ class DownloadHandler(LoopbackHandler):
 
     def answer_short(self, argument, params):
         self.start_reply(200, "application/octet-stream", self.size)
-        self.send_file_bytes(min(self.size, number(params.get("send", ""), self.size // 2)))
+        self.send_file_bytes(number(params.get("send", ""), self.size // 2))
         self.close_connection = True
+
+    def answer_redirect(self, argument, params):
+        self.reply(302, b"<html>moved</html>", "text/html",
+                   headers=[("Location", urllib.parse.unquote(params.get("to", "/")))])
+
+    def answer_loop(self, argument, params):
+        self.reply(302, b"<html>moved</html>", "text/html", headers=[("Location", self.raw_target)])
+
+    def answer_hang(self, argument, params):
+        self.hang(number(argument, 0))
 
     def answer_unknown(self, argument, params):
         self.reply(404, b"<html>status 404</html>", "text/html")
@@ -120,6 +137,9 @@ BEHAVIOURS = {
     "close": DownloadHandler.answer_close,
     "slow": DownloadHandler.answer_slow,
     "short": DownloadHandler.answer_short,
+    "redirect": DownloadHandler.answer_redirect,
+    "loop": DownloadHandler.answer_loop,
+    "hang": DownloadHandler.answer_hang,
 }
 
 if __name__ == "__main__":

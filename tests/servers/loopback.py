@@ -201,6 +201,12 @@ class LoopbackHandler(BaseHTTPRequestHandler):
             return True
         return False
 
+    def hang(self, milliseconds):
+        """Answers nothing and reads nothing more, as a server that stopped
+        does; the connection closes after `milliseconds`."""
+        time.sleep(milliseconds / 1000.0)
+        self.close_connection = True
+
     def start_reply(self, code, content_type, length=None, headers=()):
         self.send_response(code)
         self.send_header("Content-Type", content_type)

@@ -177,6 +177,13 @@ class UploadServerTest(unittest.TestCase):
         self.assertFalse(entry["complete"])
         self.assertLess(entry["body_length"], 10000)
 
+    def test_hang_answers_nothing_until_it_closes(self):
+        started = time.monotonic()
+        status, _, _ = self.server.post("/hang/300/a", bytes(100))
+        self.assertIsNone(status)
+        self.assertGreaterEqual(time.monotonic() - started, 0.25)
+        self.assertEqual(self.server.log()[-1]["body_length"], 0)
+
     def test_drop_closes_without_answer_after_the_given_bytes(self):
         status, _, _ = self.server.post("/drop/10/a", bytes(100))
         self.assertIsNone(status)
@@ -237,6 +244,19 @@ class DownloadServerTest(unittest.TestCase):
         status, headers, body = self.server.get("/short/a.bin?size=1000&send=100")
         self.assertEqual((status, headers["content-length"]), (200, "1000"))
         self.assertEqual(body, pattern_bytes(100, 0))
+
+        status, headers, body = self.server.get("/short/a.bin?size=100&send=1000")
+        self.assertEqual((status, headers["content-length"]), (200, "100"))
+        self.assertEqual(body, pattern_bytes(1000, 0), "more than announced")
+
+    def test_redirects(self):
+        status, headers, _ = self.server.get("/redirect/a?to=http%3A%2F%2Flocalhost%3A1%2Fb%3Fsize%3D3")
+        self.assertEqual((status, headers["location"]), (302, "http://localhost:1/b?size=3"))
+        status, headers, _ = self.server.get("/loop/a.bin?x=1")
+        self.assertEqual((status, headers["location"]), (302, "/loop/a.bin?x=1"))
+        started = time.monotonic()
+        self.assertIsNone(self.server.get("/hang/300/a")[0])
+        self.assertGreaterEqual(time.monotonic() - started, 0.25)
 
     def test_slow_body_is_paced(self):
         started = time.monotonic()

@@ -30,6 +30,8 @@ the behaviour, so a test chooses it with the page URL:
   /drop/<bytes>/...       read <bytes> body bytes, then close the connection
                           without answering.
   /status/<code>/...      answer status <code> with body "STATUS <code>".
+  /hang/<ms>/...          read nothing of the body and answer nothing; close
+                          the connection after <ms>.
   /early/<code>/...       answer status <code> (401 with
                           `WWW-Authenticate: NTLM`) right after the headers,
                           without reading the body, as a server demanding
@@ -110,6 +112,9 @@ class UploadHandler(LoopbackHandler):
             code = number(argument, 500)
             self.reply(code, b"STATUS %d" % code)
 
+    def answer_hang(self, entry, argument, params):
+        self.hang(number(argument, 0))
+
     def answer_early(self, entry, argument, params):
         code = number(argument, 401)
         headers = [("WWW-Authenticate", "NTLM")] if code == 401 else []
@@ -135,6 +140,7 @@ BEHAVIOURS = {
     "slowbody": UploadHandler.answer_slow_body,
     "drop": UploadHandler.answer_drop,
     "status": UploadHandler.answer_status,
+    "hang": UploadHandler.answer_hang,
     "early": UploadHandler.answer_early,
     "challengefirst": UploadHandler.answer_challenge_first,
 }

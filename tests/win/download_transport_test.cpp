@@ -36,13 +36,6 @@ constexpr uint32_t BLOCK = 4096;
 Text T(const std::wstring& text) { return corvela::FromW(text.c_str(), text.size()); }
 std::wstring Wide(const Text& text) { return std::wstring(corvela::W(text), text.size()); }
 
-// The bytes the server sends for a file with this seed.
-std::string Pattern(size_t size, int seed) {
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 31 + seed) & 0xFF);
-    return bytes;
-}
-
 std::wstring FileUrl(const std::wstring& kind, uint32_t size, int seed, const std::wstring& more = L"") {
     return test::DownloadUrl(L"/" + kind + L"/f.bin?size=" + std::to_wstring(size) + L"&seed=" +
                              std::to_wstring(seed) + more);
@@ -144,19 +137,6 @@ std::wstring TemporaryFolder() {
     return folder;
 }
 
-// Sets an environment variable for the life of the object.
-class EnvironmentOverride {
-public:
-    EnvironmentOverride(const wchar_t* name, const std::wstring& value) : name_(name), old_(test::Env(name)) {
-        SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~EnvironmentOverride() { SetEnvironmentVariableW(name_, old_.empty() ? nullptr : old_.c_str()); }
-
-private:
-    const wchar_t* name_;
-    std::wstring old_;
-};
-
 // Every download test answers message boxes, and fails on any it did not expect.
 class DownloadTransport : public testing::Test {
 protected:
@@ -202,7 +182,7 @@ TEST_F(DownloadTransport, SavesTheBodyAndReportsEveryBlock) {
         Receiver receiver;
         Text target = T(ScratchFile(L"body.bin"));
         EXPECT_EQ(Download(receiver, FileUrl(L"file", size, 7), &target), 1);
-        EXPECT_EQ(test::ReadFileBytes(Wide(target)), Pattern(size, 7));
+        EXPECT_EQ(test::ReadFileBytes(Wide(target)), test::DownloadPattern(size, 7));
         ExpectRecords(receiver, KnownLengthRecords(size), target);
     }
 }
@@ -214,7 +194,7 @@ TEST_F(DownloadTransport, BodyWithoutLengthReportsATotalGrowingWithTheData) {
         Receiver receiver;
         Text target = T(ScratchFile(L"unannounced.bin"));
         EXPECT_EQ(Download(receiver, FileUrl(kind, size, 3), &target), 1);
-        EXPECT_EQ(test::ReadFileBytes(Wide(target)), Pattern(size, 3));
+        EXPECT_EQ(test::ReadFileBytes(Wide(target)), test::DownloadPattern(size, 3));
 
         const std::vector<ProgressRecord>& records = receiver.records;
         ASSERT_GE(records.size(), 3u);
@@ -253,7 +233,7 @@ TEST_F(DownloadTransport, StopFromTheDialogEndsTheDownloadAndKeepsThePartialFile
         EXPECT_EQ(receiver.records.size(), refuse_at + 1) << "no record follows the refused one";
         ASSERT_TRUE(test::FileExists(Wide(target)));
         const size_t blocks_written = std::min<size_t>(refuse_at, 10);
-        EXPECT_EQ(test::ReadFileBytes(Wide(target)), Pattern(blocks_written * BLOCK, 5));
+        EXPECT_EQ(test::ReadFileBytes(Wide(target)), test::DownloadPattern(blocks_written * BLOCK, 5));
     }
 }
 
@@ -262,18 +242,22 @@ TEST_F(DownloadTransport, BodyCutShortOrNotWrittenIsAFailedDownload) {
         Receiver receiver;
         Text target = T(ScratchFile(L"short.bin"));
         EXPECT_EQ(Download(receiver, FileUrl(L"short", 100000, 9, L"&send=30000"), &target), 0);
-        EXPECT_EQ(test::ReadFileBytes(Wide(target)), Pattern(30000, 9)) << "the partial file stays";
+        EXPECT_EQ(test::ReadFileBytes(Wide(target)), test::DownloadPattern(30000, 9)) << "the partial file stays";
         ASSERT_FALSE(receiver.records.empty());
         EXPECT_EQ(receiver.records.back().stage, corvela::STAGE_PROGRESS);
         EXPECT_EQ(receiver.records.back().done, 30000u);
     }
     {
-        // A device that refuses every write, as a full disk does.
+        // A device that refuses every write as a full disk does: the user
+        // is told why the file failed.
         Receiver receiver;
         Text target = u"Z:\\dev\\full";
         EXPECT_EQ(Download(receiver, FileUrl(L"file", 3 * BLOCK, 1), &target), 0);
         ASSERT_EQ(receiver.records.size(), 1u);
         EXPECT_EQ(receiver.records.front().stage, corvela::STAGE_START);
+        ASSERT_EQ(watcher_.seen().size(), 1u);
+        EXPECT_EQ(watcher_.seen()[0].text, L"ERROR: The disk is full\n");
+        expected_boxes_ = 1;
     }
 }
 
@@ -293,15 +277,15 @@ TEST_F(DownloadTransport, EmptyTargetGetsAFreshTemporaryName) {
         EXPECT_EQ(name.substr(0, 3), L"Kel");
         EXPECT_TRUE(std::all_of(digits.begin(), digits.end(), [](wchar_t unit) { return iswxdigit(unit) != 0; })) << test::Utf8(name);
         EXPECT_EQ(name.substr(name.size() - suffix.size()), suffix);
-        EXPECT_EQ(test::ReadFileBytes(path), Pattern(10, 2));
+        EXPECT_EQ(test::ReadFileBytes(path), test::DownloadPattern(10, 2));
         EXPECT_FALSE(test::FileExists(folder + L"Kel" + digits + L".tmp")) << "the reserved name is released";
         DeleteFileW(path.c_str());
     }
     // Without a temporary folder there is no name: nothing may land in the
     // current folder under the bare extension.
     const std::wstring missing = test::ScratchDir() + L"\\no-such-folder";
-    EnvironmentOverride tmp(L"TMP", missing);
-    EnvironmentOverride temp(L"TEMP", missing);
+    test::EnvironmentOverride tmp(L"TMP", missing);
+    test::EnvironmentOverride temp(L"TEMP", missing);
     Receiver receiver;
     Text target;
     EXPECT_EQ(Download(receiver, FileUrl(L"file", 10, 2), &target, L"pdf"), 0);
@@ -319,7 +303,7 @@ TEST_F(DownloadTransport, AsksTheServerForTheEscapedUrlEveryTime) {
         Receiver receiver;
         Text target = T(ScratchFile(L"hangul.txt"));
         EXPECT_EQ(Download(receiver, url, &target), 1);
-        EXPECT_EQ(test::ReadFileBytes(Wide(target)), Pattern(10, 4));
+        EXPECT_EQ(test::ReadFileBytes(Wide(target)), test::DownloadPattern(10, 4));
     }
     const test::Json log = test::ServerLog(test::DownloadPort());
     ASSERT_EQ(log.size(), 2u) << "the second download comes from the server, not from a cache";
@@ -350,8 +334,8 @@ TEST_F(DownloadTransport, TwoDownloadsAtOnceKeepTheirOwnCounts) {
     EXPECT_LT(first.arrivals.front(), second.arrivals.back()) << "the downloads did not overlap";
     ExpectRecords(first, KnownLengthRecords(first_size), first_target);
     ExpectRecords(second, KnownLengthRecords(second_size), second_target);
-    EXPECT_EQ(test::ReadFileBytes(Wide(first_target)), Pattern(first_size, 11));
-    EXPECT_EQ(test::ReadFileBytes(Wide(second_target)), Pattern(second_size, 12));
+    EXPECT_EQ(test::ReadFileBytes(Wide(first_target)), test::DownloadPattern(first_size, 11));
+    EXPECT_EQ(test::ReadFileBytes(Wide(second_target)), test::DownloadPattern(second_size, 12));
 }
 
 TEST_F(DownloadTransport, FileErrorsAreShownWinInetErrorsAreNot) {

@@ -18,18 +18,11 @@ namespace {
 using test::Var;
 
 void SetDefaultValue(const std::wstring& key, const std::wstring& value, DWORD type = REG_SZ) {
-    HKEY created = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(created, nullptr, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(created);
+    ASSERT_TRUE(test::SetClassesDefaultValue(key, value, type));
 }
 
 void RegisterType(const std::wstring& extension, const std::wstring& command, DWORD type = REG_SZ) {
-    const std::wstring class_name = L"corvela" + extension.substr(1) + L"file";
-    SetDefaultValue(extension, class_name);
-    SetDefaultValue(class_name + L"\\shell\\open\\command", command, type);
+    ASSERT_TRUE(test::RegisterOpenCommand(extension, command, type));
 }
 
 std::wstring BuildDir() { return test::Env(L"CORVELA_BUILD_DIR"); }

@@ -4,6 +4,7 @@
 
 #include "framework/handles.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <utility>
@@ -82,6 +83,44 @@ bool MakeSparseFile(const std::wstring& path, uint64_t length, char last_byte) {
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+EnvironmentOverride::EnvironmentOverride(const wchar_t* name, const std::wstring& value)
+    : name_(name), old_(Env(name)) {
+    SetEnvironmentVariableW(name, value.c_str());
+}
+
+EnvironmentOverride::~EnvironmentOverride() { SetEnvironmentVariableW(name_, old_.empty() ? nullptr : old_.c_str()); }
+
+bool SetClassesDefaultValue(const std::wstring& key, const std::wstring& value, DWORD type) {
+    HKEY created = nullptr;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const LONG result = RegSetValueExW(created, nullptr, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(created);
+    return result == ERROR_SUCCESS;
+}
+
+bool RegisterOpenCommand(const std::wstring& extension, const std::wstring& command, DWORD type) {
+    const std::wstring class_name = L"corvela" + extension.substr(1) + L"file";
+    return SetClassesDefaultValue(extension, class_name, REG_SZ) &&
+           SetClassesDefaultValue(class_name + L"\\shell\\open\\command", command, type);
+}
+
 std::wstring Utf16(const std::string& utf8) {
     if (utf8.empty()) return std::wstring();
     const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
@@ -125,6 +164,12 @@ std::wstring ReceiverUrl(const std::wstring& path) {
 }
 
 std::wstring ReceiverFiles() { return Env(L"RECEIVER_FILES"); }
+
+std::string DownloadPattern(size_t size, int seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 31 + seed) & 0xFF);
+    return bytes;
+}
 
 std::string HttpGet(const std::wstring& url, DWORD* status) {
     std::string body;

@@ -50,6 +50,27 @@ std::string ReadFileBytes(const std::wstring& path);
 // written (Wine extends the Linux file sparsely).
 bool MakeSparseFile(const std::wstring& path, uint64_t length, char last_byte);
 bool FileExists(const std::wstring& path);
+// The names of the files and folders directly in `folder`, in name order.
+std::vector<std::wstring> FilesIn(const std::wstring& folder);
+
+// Sets an environment variable of this process for the life of the object.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(const wchar_t* name, const std::wstring& value);
+    ~EnvironmentOverride();
+    EnvironmentOverride(const EnvironmentOverride&) = delete;
+    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
+
+private:
+    const wchar_t* name_;
+    std::wstring old_;
+};
+
+// Writes the default value of a key below HKEY_CLASSES_ROOT, creating it.
+bool SetClassesDefaultValue(const std::wstring& key, const std::wstring& value, DWORD type = REG_SZ);
+// Registers `command` as the open command of files ending in `extension`
+// (".cvq") for this prefix.
+bool RegisterOpenCommand(const std::wstring& extension, const std::wstring& command, DWORD type = REG_SZ);
 std::wstring Utf16(const std::string& utf8);
 std::string Utf8(const std::wstring& text);
 
@@ -59,6 +80,8 @@ int UploadPort();
 int DownloadPort();
 std::wstring UploadUrl(const std::wstring& path);    // http://127.0.0.1:<port><path>
 std::wstring DownloadUrl(const std::wstring& path);
+// The bytes the download server sends for a file of `size` bytes with this seed.
+std::string DownloadPattern(size_t size, int seed);
 std::string HttpGet(const std::wstring& url, DWORD* status = nullptr);
 
 // The reference receiver (RECEIVER_PORT) and the folder it stores under
