@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The main job: builds CORVELA.OCX and the page host, registers the module in
-# a private Wine prefix, starts the loopback servers and opens
+# a private Wine prefix, starts the reference receiver and opens
 # demo/upload.html in the host on a virtual display. The host plays a user:
 # files dropped from the desktop (a program among them, which the page
 # refuses), three of them ticked, the ticked ones uploaded under the progress
@@ -19,9 +19,13 @@ mkdir -p "$out"
 
 source "$root/scripts/wine-session.sh"
 wine_session_start
-start_server upload_server
-start_server download_server
-echo "== loopback servers: upload on port $UPLOAD_SERVER_PORT, download on port $DOWNLOAD_SERVER_PORT"
+# The reference receiver is the site's server: it stores the uploads and
+# gives them back. It reads each upload at 500 kB/s, so the dialog stays on
+# screen for a few seconds. The site also offers a program for download.
+start_receiver --read-rate 500000
+mkdir -p "$RECEIVER_ROOT/site"
+head -c 3000 /dev/urandom > "$RECEIVER_ROOT/site/setup.exe"
+echo "== reference receiver on port $RECEIVER_PORT, storing under $RECEIVER_ROOT"
 
 ocx=$(windows_path "$build/CORVELA.OCX")
 run_wine 60 regsvr32 /s "$ocx"
@@ -40,10 +44,9 @@ desktop=$(windows_path "$files")
 dropped=""
 for name in 사진.jpg report.txt setup.exe archive.zip plan.hwp; do dropped+="$desktop\\$name|"; done
 
-# The page's servers are this session's; the server reads uploads slowly, so
-# the dialog stays on screen for a few seconds.
-servers="uploadPage = 'http://127.0.0.1:$UPLOAD_SERVER_PORT/slowbody/500000/upload.asp';"
-servers+=" fileStore = 'http://127.0.0.1:$DOWNLOAD_SERVER_PORT/file/'"
+# The page's server is this session's receiver.
+servers="uploadPage = 'http://127.0.0.1:$RECEIVER_PORT/upload.asp';"
+servers+=" fileStore = 'http://127.0.0.1:$RECEIVER_PORT/files/site/'"
 # Check boxes of rows 0, 1 and 3: rows are 17 pixels high, boxes 9 pixels in.
 log="$SESSION_DIR/host.log"
 echo "== demo/upload.html in the page host"
@@ -93,4 +96,16 @@ status=0
 wait "$host" || status=$?
 cat "$log"
 [ "$status" -eq 0 ] || { echo "== the page host ended with status $status"; exit 1; }
+echo "== the files dropped, as the receiver stored them and as they were downloaded back:"
+cache="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Corvela demo/cache"
+for name in 사진.jpg report.txt plan.hwp; do
+    for copy in "$RECEIVER_ROOT/inbox/demo_$name" "$cache/$name"; do
+        if cmp -s "$files/$name" "$copy"; then
+            echo "    $name: $(stat -c %s "$copy") bytes, the same in $copy"
+        else
+            echo "    $name: missing or different in $copy"; status=1
+        fi
+    done
+done
+[ "$status" -eq 0 ] || exit 1
 echo "== pictures: $out/page.png, $out/progress-dialog.png"
