@@ -11,12 +11,15 @@
 #include <string>
 
 #include "corvela_h.h"
+#include "framework/drop_files.h"
+#include "framework/wide.h"
 #include "support.h"
 
 namespace {
 
 using test::Var;
 
+constexpr DISPID ATTACH_ADD_FILE = 3;
 constexpr DWORD BOTH_SAFETY_OPTIONS = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
 const wchar_t POLICY_KEY[] = L"SOFTWARE\\Policies\\Corvela";
 
@@ -50,7 +53,10 @@ HRESULT MakeSafe(IUnknown* control) {
 
 struct SiteLock : testing::Test {
     void SetUp() override {
-        ASSERT_EQ(container.Host(CLSID_Corvela, 300, 100), S_OK);
+        recorder = new test::EventRecorder(DIID__DCorvelaEvents);
+        ASSERT_EQ(container.Host(CLSID_Corvela, 300, 100,
+                                 [&](IUnknown* object) { ASSERT_TRUE(recorder->Connect(object)); }),
+                  S_OK);
         control = container.Control();
         folder = test::NewScratchFolder(L"locked");
         file = folder + L"\\report.txt";
@@ -66,8 +72,14 @@ struct SiteLock : testing::Test {
                           {Var(test::UploadUrl(L"/ok/u.asp")), Var(L"in"), Var(L""), Var(L""), Var(L"")})
             .Int();
     }
-    size_t Entries() { return ListView_GetItemCount(GetDlgItem(container.ControlWindow(), 1)); }
+    void TearDown() override {
+        recorder->Disconnect();
+        recorder->Release();
+    }
+    HWND List() { return GetDlgItem(container.ControlWindow(), 1); }
+    size_t Entries() { return ListView_GetItemCount(List()); }
 
+    test::EventRecorder* recorder = nullptr;
     test::MessageBoxWatcher boxes;
     test::TestContainer container;
     IDispatch* control = nullptr;
@@ -94,6 +106,12 @@ TEST_F(SiteLock, APageThePolicyDoesNotNameCanNeitherTouchNorSendLocalFiles) {
     EXPECT_EQ(TryEverything(), 0);
     EXPECT_EQ(test::ServerLog(test::UploadPort()).size(), 0u) << "nothing sent";
     EXPECT_EQ(Entries(), 0u) << "nothing inserted";
+    // A file dropped from the desktop: the page hears nothing of it (the
+    // list window releases the block whatever it makes of the drop).
+    const corvela::TextList dropped = {corvela::FromW(file.c_str(), file.size())};
+    SendMessageW(List(), WM_DROPFILES, reinterpret_cast<WPARAM>(corvela::NewDropFiles(dropped, POINT{10, 10})), 0);
+    EXPECT_EQ(recorder->Count(ATTACH_ADD_FILE), 0u);
+    EXPECT_EQ(boxes.seen().size(), 0u);
     EXPECT_EQ(test::Get(control, L"GetReturnSize", {Var(file)}).Text(), L"-1");
     test::Call(control, L"AddDownloadUrlForCache", {Var(test::DownloadUrl(L"/file/a?size=3")), Var(L"a"), Var(L"a"), Var(3)});
     EXPECT_EQ(test::Call(control, L"OpenDownload", {Var(folder + L"\\cache")}).Int(), 0);
