@@ -97,6 +97,16 @@ bool Allows(const AllowedSite& site, const PageOrigin& page) {
 
 bool IsLocalHost(const Text& host) { return host.empty() || EqualsIgnoreAsciiCase(host, u"localhost"); }
 
+bool IsAsciiLetter(char16_t unit) { return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z'); }
+
+// A page on the local disk names a drive: "/C:/..." or "/C|/...". Any other
+// path of a file URL without a host ("////server/share/...", "/%5C%5Cserver",
+// a bare "/folder") can reach a file share, whose pages are not local.
+bool NamesLocalDrive(const Text& path) {
+    return path.size() >= 3 && path[0] == u'/' && IsAsciiLetter(path[1]) && (path[2] == u':' || path[2] == u'|') &&
+           (path.size() == 3 || path[3] == u'/');
+}
+
 }  // namespace
 
 std::optional<std::vector<AllowedSite>> ParseAllowedSites(const TextList& lines) {
@@ -120,9 +130,10 @@ std::optional<PageOrigin> ParsePageUrl(const Text& url) {
     Text rest = text.substr(colon + 1);
     if (rest.compare(0, 2, u"//") != 0) return std::nullopt;
     rest.erase(0, 2);
-    Text authority = rest.substr(0, rest.find_first_of(u"/?#"));
+    const size_t authority_end = std::min(rest.find_first_of(u"/?#"), rest.size());
+    Text authority = rest.substr(0, authority_end);
     if (page.scheme == u"file") {
-        page.local_file = IsLocalHost(authority);
+        page.local_file = IsLocalHost(authority) && NamesLocalDrive(rest.substr(authority_end));
         if (!page.local_file) return std::nullopt;
         return page;
     }

@@ -32,15 +32,15 @@ std::optional<std::vector<AllowedSite>> ParseAllowedSites(const TextList& lines)
 
 // The place a page comes from, as its URL says.
 struct PageOrigin {
-    bool local_file = false;  // a file: URL naming no host (or localhost)
+    bool local_file = false;  // a file: URL naming no host (or localhost) and a drive
     Text scheme;
     Text host;  // ASCII, lower case
     uint16_t port = 0;
 };
 
-// Nothing when the URL is not an http, https or file URL with a host name
-// (user names and passwords before "@" are not part of the host, "\" counts
-// as "/").
+// Nothing when the URL is not an http or https URL with a host name, nor a
+// file URL of a page on a local drive (user names and passwords before "@"
+// are not part of the host, "\" counts as "/").
 std::optional<PageOrigin> ParsePageUrl(const Text& url);
 
 // Whether a page at `page_url` may use the control's local files. Matching
