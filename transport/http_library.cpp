@@ -39,6 +39,14 @@ BOOL WinInetLibrary::ReadData(HINTERNET request, void* buffer, DWORD length, DWO
     return InternetReadFile(request, buffer, length, read);
 }
 
+DWORD WinInetLibrary::StatusCode(HINTERNET request) {
+    DWORD status = 0;
+    DWORD length = sizeof status;
+    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length, nullptr))
+        return 0;
+    return status;
+}
+
 DWORD WinInetLibrary::LastError() { return GetLastError(); }
 
 }  // namespace corvela

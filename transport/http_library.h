@@ -27,6 +27,8 @@ public:
     virtual BOOL WriteData(HINTERNET request, const void* data, DWORD length, DWORD* written) = 0;
     virtual BOOL EndRequest(HINTERNET request, INTERNET_BUFFERSW* buffers_out, DWORD flags, DWORD_PTR context) = 0;
     virtual BOOL ReadData(HINTERNET request, void* buffer, DWORD length, DWORD* read) = 0;
+    // The status code of the answer a completed request got; 0 when none came.
+    virtual DWORD StatusCode(HINTERNET request) = 0;
     // The error of the last call that failed on this thread.
     virtual DWORD LastError() = 0;
 };
@@ -47,6 +49,7 @@ public:
     BOOL WriteData(HINTERNET request, const void* data, DWORD length, DWORD* written) override;
     BOOL EndRequest(HINTERNET request, INTERNET_BUFFERSW* buffers_out, DWORD flags, DWORD_PTR context) override;
     BOOL ReadData(HINTERNET request, void* buffer, DWORD length, DWORD* read) override;
+    DWORD StatusCode(HINTERNET request) override;
     DWORD LastError() override;
 };
 

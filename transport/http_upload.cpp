@@ -151,8 +151,13 @@ bool CHttpUpload::WriteBlocks(uint32_t piece_end) {
     return true;
 }
 
+// A request ends completed only with an answer from the server. A server
+// that closes the connection without one has not taken the file, whatever
+// the status code or reply text would have said; Wine's library reports that
+// as a completed request with no status line, where Windows' fails it.
 CHttpUpload::Ending CHttpUpload::EndRequest() {
-    if (library_->EndRequest(request_.Get(), nullptr, 0, 0)) return Ending::Completed;
+    if (library_->EndRequest(request_.Get(), nullptr, 0, 0))
+        return library_->StatusCode(request_.Get()) != 0 ? Ending::Completed : Ending::Failed;
     return library_->LastError() == ERROR_INTERNET_FORCE_RETRY ? Ending::Retry : Ending::Failed;
 }
 

@@ -311,16 +311,31 @@ TEST_F(Faults, AnUploadSourceCannotBeTakenAwayDuringItsBody) {
     }
 }
 
-// The server closes the connection part way through the body: the file
-// fails without a result and the batch stops there.
-TEST_F(Faults, AServerThatClosesMidBodyFailsTheFileAndStopsTheBatch) {
-    QueueUpload(File(L"cut.txt", 100000));
-    QueueUpload(File(L"after.txt", 10));
-    EXPECT_EQ(StartUpload(L"/drop/20000/u.asp"), 0);
-    EXPECT_EQ(Return(0), L"");
-    const test::Json log = Uploaded();
-    ASSERT_EQ(log.size(), 1u) << "the next file is never sent";
-    EXPECT_FALSE(log[0]["complete"].boolean);
+// The server closes the connection without an answer, part way through the
+// body or once it has read all of it: the file fails without a result and
+// the batch stops there.
+TEST_F(Faults, AServerThatClosesWithoutAnAnswerFailsTheFileAndStopsTheBatch) {
+    struct Case {
+        const char* what;
+        size_t size;
+        const wchar_t* page;
+        bool body_whole;
+    } cases[] = {
+        {"closed mid-body", 100000, L"/drop/20000/u.asp", false},
+        {"closed after the whole body", 30000, L"/drop/1000000/u.asp", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::ResetServer(test::UploadPort());
+        test::Call(control, L"AddUploadFile", {Var(L""), Var(L"")});
+        QueueUpload(File(L"cut.txt", c.size));
+        QueueUpload(File(L"after.txt", 10));
+        EXPECT_EQ(StartUpload(c.page), 0);
+        EXPECT_EQ(Return(0), L"");
+        const test::Json log = Uploaded();
+        ASSERT_EQ(log.size(), 1u) << "the next file is never sent";
+        EXPECT_EQ(log[0]["body_length"].Int() == static_cast<long long>(c.size), c.body_whole);
+    }
 }
 
 // A server that takes a request and never answers: closing the dialog ends
