@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "framework/wide.h"
+#include "programs/process_figures.h"
 #include "session/progress_channel.h"
 #include "transport/http_upload.h"
 #include "support.h"
@@ -594,21 +595,6 @@ TEST_F(UploadTransport, PrePassThatCompletesFailsWithoutWritingTheBody) {
 
 // ---- the receiver going away ----
 
-// Bytes in use in every heap of the process.
-uint64_t HeapBytesInUse() {
-    HANDLE heaps[64];
-    const DWORD count = GetProcessHeaps(64, heaps);
-    uint64_t total = 0;
-    for (DWORD i = 0; i < count && i < 64; ++i) {
-        PROCESS_HEAP_ENTRY entry = {};
-        if (!HeapLock(heaps[i])) continue;
-        while (HeapWalk(heaps[i], &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return total;
-}
-
 // Records posted after the dialog's window is gone are neither delivered nor
 // kept: the upload goes on to the end and the process holds no more memory
 // than before.
@@ -620,7 +606,7 @@ TEST_F(UploadTransport, ReceiverWindowDestroyedMidUpload) {
     Upload(job, nullptr);  // warms up WinInet's own allocations
     test::ResetServer(test::UploadPort());
 
-    const uint64_t before = HeapBytesInUse();
+    const uint64_t before = figures::HeapBytesInUse();
     {
         RunningFlag running{1};
         CHttpUpload upload(&running, nullptr);
@@ -638,7 +624,7 @@ TEST_F(UploadTransport, ReceiverWindowDestroyedMidUpload) {
                   1);
         EXPECT_LT(receiver.claimed, bytes.size() / corvela::UPLOAD_BLOCK_BYTES);
     }
-    const uint64_t after = HeapBytesInUse();
+    const uint64_t after = figures::HeapBytesInUse();
     // 8,192 records that nobody freed would hold more than 1.5 MiB.
     EXPECT_LT(after, before + (256u << 10)) << before << " -> " << after;
     const test::Json log = LogOfCount(1);

@@ -66,9 +66,22 @@ public:
         VariantClear(&result);
         return number;
     }
+    // A method call's result as a text, empty when the call failed.
+    std::wstring CallText(const wchar_t* name, const std::vector<Value>& arguments = {}) {
+        VARIANT result;
+        VariantInit(&result);
+        std::wstring text;
+        if (SUCCEEDED(Invoke(name, DISPATCH_METHOD, arguments, &result)) &&
+            SUCCEEDED(VariantChangeType(&result, &result, 0, VT_BSTR)))
+            text.assign(V_BSTR(&result), SysStringLen(V_BSTR(&result)));
+        VariantClear(&result);
+        return text;
+    }
     bool Put(const wchar_t* name, const Value& value) {
         return SUCCEEDED(Invoke(name, DISPATCH_PROPERTYPUT, {value}, nullptr));
     }
+    // For a container that sites the control.
+    IDispatch* Object() const { return control_.Get(); }
 
 private:
     HRESULT Invoke(const wchar_t* name, WORD flags, const std::vector<Value>& arguments, VARIANT* result) {
