@@ -25,8 +25,8 @@ bool IsInsideFolder(const Text& path, const Text& folder) {
            (lowered.size() == base.size() || lowered[base.size()] == u'\\');
 }
 
-bool MayWriteToCache(const Text& cache_path, const TextList& protected_folders) {
-    if (!IsDangerousToOpen(cache_path)) return true;
+bool MayWriteToCache(const Text& cache_path, bool could_run_code, const TextList& protected_folders) {
+    if (!could_run_code) return true;
     return std::none_of(protected_folders.begin(), protected_folders.end(),
                         [&](const Text& folder) { return IsInsideFolder(cache_path, folder); });
 }

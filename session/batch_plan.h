@@ -30,8 +30,9 @@ bool IsInsideFolder(const Text& path, const Text& folder);
 // Whether a download may be written to `cache_path`: a file whose type could
 // run code never goes into one of `protected_folders` (the autostart folders,
 // where it would run at the next sign-in, and the system's own folders) or
-// below one, since it would run without ever being opened.
-bool MayWriteToCache(const Text& cache_path, const TextList& protected_folders);
+// below one, since it would run without ever being opened. The path and the
+// folders are spelt alike (as CanonicalPath gives them).
+bool MayWriteToCache(const Text& cache_path, bool could_run_code, const TextList& protected_folders);
 
 // Whether the user is asked to reuse a cached copy: only with a cache folder,
 // a unique id and an existing file at the cache path.

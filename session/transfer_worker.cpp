@@ -4,6 +4,7 @@
 #include "common/language.h"
 #include "common/local_files.h"
 #include "framework/resources.h"
+#include "shell/open_file.h"
 #include "shell/platform_paths.h"
 #include "transport/download_file.h"
 #include "transport/http_upload.h"
@@ -66,7 +67,8 @@ void CKelDownloadThread::DownloadOne(size_t index, const TextList& protected_fol
     const CacheFilePlan plan = PlanCacheFile(job_, index);
     // Refused entries fail as a failed download does: nothing is written.
     if (!IsUsableUniqueId(plan.unique_id)) return;
-    if (!MayWriteToCache(CanonicalPath(plan.cache_path), protected_folders)) return;
+    const Text canonical = CanonicalPath(plan.cache_path);
+    if (!MayWriteToCache(canonical, CouldRunCode(canonical), protected_folders)) return;
     if (ShouldAskAboutCachedCopy(job_.cache_folder, plan.unique_id, FileExists(plan.cache_path))) {
         const Text question = CachedCopyQuestion(LoadResString(IDS_CACHED_COPY_QUESTION), plan.destination_name);
         if (ModuleMessageBox(nullptr, question, MB_YESNO | MB_TOPMOST) == IDYES) {

@@ -50,14 +50,11 @@ HANDLE ShellOpenFile(HWND owner, const Text& file, const Text& parameters) {
     return info.hProcess;
 }
 
-namespace {
-
-bool ShellCallsDangerous(const Text& path) {
+bool CouldRunCode(const Text& path) {
+    if (IsDangerousToOpen(path)) return true;
     const Text extension = u"." + OpenCommandExtension(path);
     return AssocIsDangerous(W(extension)) != FALSE;
 }
-
-}  // namespace
 
 // The path is judged, and opened, as the platform resolves it: a name that
 // only looks harmless in the page's spelling ("setup.exe\.") is judged by
@@ -65,7 +62,7 @@ bool ShellCallsDangerous(const Text& path) {
 void OpenDownloadedFile(const Text& path) {
     if (IsDangerousToOpen(path)) return;
     const Text resolved = FullPath(path);
-    if (IsDangerousToOpen(resolved) || ShellCallsDangerous(resolved)) return;
+    if (CouldRunCode(resolved)) return;
     const LaunchPlan plan = PlanLaunch(GetOpenCommand(resolved), resolved);
     KernelHandle launched(plan.use_shell_open ? ShellOpenFile(nullptr, resolved, Text())
                                               : RunCommandLine(plan.command_line, SW_SHOW, nullptr, nullptr));

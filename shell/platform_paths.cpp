@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "framework/handles.h"
 #include "framework/wide.h"
 
 namespace corvela {
@@ -29,16 +30,45 @@ Text FilledText(Fill fill) {
     }
 }
 
-Text LongPath(const Text& path) {
-    return FilledText([&](wchar_t* out, DWORD size) { return GetLongPathNameW(W(path), out, size); });
+const Text LOCAL_DEVICE_PREFIX = u"\\\\?\\";
+const Text LOCAL_DEVICE_UNC_PREFIX = u"\\\\?\\UNC\\";
+
+// "\\?\C:\x" as "C:\x", "\\?\UNC\server\share" as "\\server\share".
+Text WithoutLocalDevicePrefix(const Text& path) {
+    if (path.compare(0, LOCAL_DEVICE_UNC_PREFIX.size(), LOCAL_DEVICE_UNC_PREFIX) == 0)
+        return u"\\\\" + path.substr(LOCAL_DEVICE_UNC_PREFIX.size());
+    if (path.compare(0, LOCAL_DEVICE_PREFIX.size(), LOCAL_DEVICE_PREFIX) == 0)
+        return path.substr(LOCAL_DEVICE_PREFIX.size());
+    return path;
 }
 
-// The long form of the deepest folder of `full` that exists, with the rest
-// of the path after it.
-Text WithLongFolders(const Text& full) {
+// The path the file system itself gives an existing file or folder: long
+// names, links and junctions followed, however the path was spelt ("\\?\",
+// "\\.\", short names); empty when it cannot be opened.
+Text FinalPath(const Text& path) {
+    KernelHandle item(CreateFileW(W(path), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!item) return Text();
+    return WithoutLocalDevicePrefix(FilledText([&](wchar_t* out, DWORD size) {
+        return GetFinalPathNameByHandleW(item.Get(), out, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    }));
+}
+
+// The final path of the deepest folder of `full` that exists, with the rest
+// of the path after it. A drive is asked for as its root ("C:\"): "C:"
+// alone names the drive's current folder.
+Text WithFinalFolders(const Text& full) {
     for (size_t cut = full.size(); cut != Text::npos && cut > 0; cut = full.rfind(u'\\', cut - 1)) {
-        const Text existing = LongPath(full.substr(0, cut));
-        if (!existing.empty()) return existing + full.substr(cut);
+        Text folder = full.substr(0, cut);
+        Text rest = full.substr(cut);
+        if (folder.back() == u':') {
+            folder += u'\\';
+            if (!rest.empty()) rest.erase(0, 1);
+        }
+        Text existing = FinalPath(folder);
+        if (existing.empty()) continue;
+        if (existing.back() == u'\\' && !rest.empty() && rest.front() == u'\\') existing.pop_back();
+        return existing + rest;
     }
     return full;
 }
@@ -72,6 +102,6 @@ Text FullPath(const Text& path) {
     return full.empty() ? path : full;
 }
 
-Text CanonicalPath(const Text& path) { return UpperCase(WithLongFolders(FullPath(path))); }
+Text CanonicalPath(const Text& path) { return UpperCase(WithFinalFolders(FullPath(path))); }
 
 }  // namespace corvela

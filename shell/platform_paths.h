@@ -20,8 +20,9 @@ TextList ProtectedFolders();
 // trailing dots and spaces dropped); the path itself when it cannot be.
 Text FullPath(const Text& path);
 
-// FullPath with its existing folders in their long names and in upper case,
-// so that paths that name the same place compare equal.
+// FullPath with its existing folders as the file system names them (long
+// names, links followed, without a "\\?\" or "\\.\" prefix) and in upper
+// case, so that paths that name the same place compare equal.
 Text CanonicalPath(const Text& path);
 
 }  // namespace corvela

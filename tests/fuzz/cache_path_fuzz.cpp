@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         REQUIRE(corvela::IsDangerousToOpen(path) == corvela::IsDangerousToOpen(unique_id));
     }
 
-    const bool refused = corvela::IsDangerousToOpen(path) && IsInside(path, protected_folder);
-    REQUIRE(corvela::MayWriteToCache(path, {protected_folder}) == !refused);
+    const bool could_run_code = corvela::IsDangerousToOpen(path);
+    const bool refused = could_run_code && IsInside(path, protected_folder);
+    REQUIRE(corvela::MayWriteToCache(path, could_run_code, {protected_folder}) == !refused);
     return 0;
 }

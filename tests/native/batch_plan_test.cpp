@@ -74,14 +74,22 @@ TEST(UniqueId, IsEmptyOrOnePlainFileName) {
 TEST(CacheWrite, ProgramsNeverLandInAutostartOrSystemFolders) {
     const corvela::TextList protected_folders = {u"C:\\USERS\\ME\\START MENU\\PROGRAMS\\STARTUP",
                                                  u"C:\\WINDOWS\\"};
-    EXPECT_FALSE(corvela::MayWriteToCache(u"C:\\Users\\me\\Start Menu\\Programs\\Startup\\run.exe",
-                                          protected_folders));
-    EXPECT_FALSE(corvela::MayWriteToCache(u"C:\\WINDOWS\\SYSTEM32\\x.dll", protected_folders));
-    EXPECT_FALSE(corvela::MayWriteToCache(u"C:\\windows\\a.lnk", protected_folders));
-    // Harmless types go anywhere; programs go anywhere else.
-    EXPECT_TRUE(corvela::MayWriteToCache(u"C:\\WINDOWS\\notes.txt", protected_folders));
-    EXPECT_TRUE(corvela::MayWriteToCache(u"C:\\WINDOWSAPPS\\run.exe", protected_folders));
-    EXPECT_TRUE(corvela::MayWriteToCache(u"D:\\cache\\run.exe", protected_folders));
-    EXPECT_TRUE(corvela::MayWriteToCache(u"C:\\WINDOWS.exe", protected_folders));
-    EXPECT_TRUE(corvela::MayWriteToCache(u"C:\\run.exe", {}));
+    const struct {
+        const char16_t* path;
+        bool could_run_code;
+        bool allowed;
+    } cases[] = {
+        {u"C:\\Users\\me\\Start Menu\\Programs\\Startup\\run.exe", true, false},
+        {u"C:\\WINDOWS\\SYSTEM32\\x.dll", true, false},
+        {u"C:\\windows\\a.lnk", true, false},
+        // Harmless types go anywhere; programs go anywhere else.
+        {u"C:\\WINDOWS\\notes.txt", false, true},
+        {u"C:\\WINDOWSAPPS\\run.exe", true, true},
+        {u"D:\\cache\\run.exe", true, true},
+        {u"C:\\WINDOWS.exe", true, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(corvela::MayWriteToCache(c.path, c.could_run_code, protected_folders), c.allowed)
+            << corvela::TextToUtf8(c.path);
+    EXPECT_TRUE(corvela::MayWriteToCache(u"C:\\run.exe", true, {}));
 }

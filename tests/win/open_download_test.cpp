@@ -172,19 +172,26 @@ TEST_F(OpenDownload, AUniqueIdThatIsNotOnePlainNameFailsAndWritesNothing) {
 }
 
 // A page names the cache folder, so it could name the Startup folder: a
-// program put there would run at the next sign-in without being opened.
+// program put there would run at the next sign-in without being opened,
+// however the page spells the folder.
 TEST_F(OpenDownload, ProgramsAreNeverWrittenIntoTheStartupFolder) {
     wchar_t startup[MAX_PATH] = {};
     ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, startup, CSIDL_STARTUP, TRUE));
     RegisterType(L".cvq", L"\"" + recorder + L"\" \"%1\"");
     Queue(L"run.exe", L"corvela-run.exe");
     Queue(L"notes.cvq", L"corvela-notes.cvq");
-    test::MessageBoxWatcher boxes;
-    ASSERT_EQ(test::Call(control, L"OpenDownload", {Var(L"[7]")}).Int(), 1);
     const std::wstring notes = std::wstring(startup) + L"\\corvela-notes.cvq";
-    EXPECT_EQ(Return(0), notes) << "other types still go there";
-    EXPECT_FALSE(test::FileExists(std::wstring(startup) + L"\\corvela-run.exe"));
-    DeleteFileW(notes.c_str());
+    const std::wstring program = std::wstring(startup) + L"\\corvela-run.exe";
+    test::MessageBoxWatcher boxes;
+    for (const std::wstring& cache : {std::wstring(L"[7]"), L"\\\\?\\" + std::wstring(startup),
+                                      L"\\\\.\\" + std::wstring(startup)}) {
+        SCOPED_TRACE(test::Utf8(cache));
+        ASSERT_EQ(test::Call(control, L"OpenDownload", {Var(cache)}).Int(), 1);
+        EXPECT_NE(Return(0).find(L"corvela-notes.cvq"), std::wstring::npos) << "other types still go there";
+        EXPECT_FALSE(test::FileExists(program));
+        DeleteFileW(notes.c_str());
+        DeleteFileW(program.c_str());
+    }
 }
 
 TEST_F(OpenDownload, ACancelKeepsTheEarlierPathsAndOpensNothing) {
