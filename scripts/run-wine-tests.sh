@@ -27,6 +27,10 @@ for disk in "full-disk size=1m" "read-only-disk ro,size=64k"; do
         export "${variable}_REFUSED=$MOUNT_REFUSAL"
     fi
 done
+# The suite runs with the heap's free checking on, so code that touches a
+# freed object reads poison and fails instead of passing by luck.
+timeout 60 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Image File Execution Options\corvela_win_tests.exe' \
+    /v GlobalFlag /t REG_DWORD /d 0x30 /f > /dev/null 2>&1
 export CORVELA_OCX="$(windows_path "$build/CORVELA.OCX")"
 export CORVELA_BUILD_DIR="$(windows_path "$build")"
 export WINEDLLPATH="$build"

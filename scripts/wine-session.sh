@@ -58,6 +58,9 @@ wine_session_start() {
     # No window manager runs on the virtual display: windows that Wine leaves
     # unmanaged appear and go at once instead of waiting for one.
     timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null 2>&1
+    # A program that crashes prints its backtrace and ends; no crash dialog
+    # waits for a click that never comes.
+    timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f > /dev/null 2>&1
     link_korean_font
     link_caption_font
     timeout 60 wineserver -w

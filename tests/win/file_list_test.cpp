@@ -744,7 +744,9 @@ void Provoke(DISPID event, IDispatch* control, HWND list, const std::wstring& fo
         test::WriteFileBytes(file, "x");
         SendMessageW(list, WM_DROPFILES, reinterpret_cast<WPARAM>(DropBlock({file})), 0);
     } else if (event == CLICK_CHECK_BOX) {
-        PostButtons(list, {WM_LBUTTONDOWN, WM_LBUTTONUP}, PointOn(list, LVIR_ICON));
+        // A double click on the box: after ClickCheckBox the list still
+        // handles the double click, which reads the entry and the control.
+        PostButtons(list, {WM_LBUTTONDBLCLK, WM_LBUTTONUP}, PointOn(list, LVIR_ICON));
     } else {
         PostButtons(list, {WM_LBUTTONDBLCLK, WM_LBUTTONUP}, PointOn(list, LVIR_LABEL));
     }
