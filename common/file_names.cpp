@@ -7,11 +7,17 @@ namespace {
 
 constexpr char16_t FIRST_PRINTABLE = 0x20;
 
-const Text DEVICE_NAMES[] = {u"con", u"prn", u"aux", u"nul"};
+const Text DEVICE_NAMES[] = {u"con", u"prn", u"aux", u"nul", u"conin$", u"conout$"};
 const Text NUMBERED_DEVICE_PREFIXES[] = {u"com", u"lpt"};
 
+// The digits Windows takes after COM and LPT: 0 to 9 and the superscripts
+// one, two and three.
+bool IsDeviceNumber(char16_t unit) {
+    return (unit >= u'0' && unit <= u'9') || unit == u'\u00B9' || unit == u'\u00B2' || unit == u'\u00B3';
+}
+
 bool IsNumberedDevice(const Text& base) {
-    if (base.size() != 4 || base[3] < u'1' || base[3] > u'9') return false;
+    if (base.size() != 4 || !IsDeviceNumber(base[3])) return false;
     const Text prefix = base.substr(0, 3);
     return std::find(std::begin(NUMBERED_DEVICE_PREFIXES), std::end(NUMBERED_DEVICE_PREFIXES), prefix) !=
            std::end(NUMBERED_DEVICE_PREFIXES);

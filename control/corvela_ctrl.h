@@ -106,8 +106,6 @@ public:
     const Text& HintText() const { return hint_text_; }
     const Text& RefusalText() const { return refusal_text_; }
     int32_t UseDbCl() const { return use_dbcl_; }
-    int32_t BigLang() const { return big_lang_; }
-    CFileListCtrl& FileList() { return *file_list_; }
 
     // Fired by the list window and the progress dialog.
     void FireCancelTransfer();

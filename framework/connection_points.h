@@ -33,7 +33,6 @@ public:
     // Calls the event on every sink connected at the moment of the call;
     // arguments are texts, in the event's parameter order.
     void Fire(DISPID id, std::initializer_list<Text> arguments);
-    size_t SinkCount() const { return sinks_.size(); }
     void DisconnectAll();
 
 private:

@@ -12,8 +12,6 @@ bool PostedRecords::MergesWithLast(ProgressKind kind, const ProgressRecord& reco
 
 void PostedRecords::Push(ProgressKind kind, std::unique_ptr<ProgressRecord> record) {
     if (MergesWithLast(kind, *record)) {
-        // The replaced record's bytes still count in the delta.
-        record->delta += waiting_.back().record->delta;
         waiting_.back().record = std::move(record);
         return;
     }

@@ -29,7 +29,6 @@ public:
     void Push(ProgressKind kind, std::unique_ptr<ProgressRecord> record);
     // Every waiting record, oldest first; none wait afterwards.
     std::vector<PostedRecord> TakeAll();
-    size_t size() const { return waiting_.size(); }
     void Clear() { waiting_.clear(); }
 
 private:

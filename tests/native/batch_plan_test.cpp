@@ -66,7 +66,8 @@ TEST(UniqueId, IsEmptyOrOnePlainFileName) {
     for (const Text& id :
          {Text(u"setup.exe\\."), Text(u"setup.exe\\x\\.."), Text(u"..\\up.txt"), Text(u"a/b"), Text(u"."),
           Text(u".."), Text(u"C:x.exe"), Text(u"a.txt:s.exe"), Text(u"setup.exe."), Text(u"setup.exe "),
-          Text(u"CON"), Text(u"nul.txt"), Text(u"Com1.log"), Text(u"lpt9"), Text(u"aux .txt"), Text(u"a\tb"),
+          Text(u"CON"), Text(u"nul.txt"), Text(u"Com1.log"), Text(u"lpt9"), Text(u"COM\u00B9.txt"),
+          Text(u"lpt\u00B3"), Text(u"CONIN$"), Text(u"conout$.log"), Text(u"aux .txt"), Text(u"a\tb"),
           Text(u"a*b"), Text(u"a?b"), Text(u"a\"b"), Text(u"a<b"), Text(u"a>b"), Text(u"a|b")})
         EXPECT_FALSE(corvela::IsUsableUniqueId(id)) << corvela::TextToUtf8(id);
 }

@@ -46,10 +46,12 @@ TEST(ExtensionRefusal, AllowsEverythingWithAnEmptyListAndOtherwiseOnlyExactMatch
 // A page may hand over a huge list; reading it takes time in proportion to
 // its length (400,000 separators once froze the page for seconds).
 TEST(ParseAllowedExtensions, ReadsAHugeListInOnePass) {
-    const Text list(200000, u'\\');
+    const Text list(400000, u'\\');
     const auto start = std::chrono::steady_clock::now();
     const TextList allowed = corvela::ParseAllowedExtensions(list);
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(allowed.size(), list.size());
-    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 5000);
+    // One pass takes a fraction of a second here; reading the list again for
+    // every separator took minutes.
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 2000);
 }

@@ -119,19 +119,3 @@ TEST(PostedRecords, AStalledReceiverLosesNoBoundaryNoResultAndEndsShowingTheSame
     EXPECT_EQ(shown.parts.total_bar_position, expected.parts.total_bar_position);
     EXPECT_EQ(shown.parts.name_text, expected.parts.name_text);
 }
-
-TEST(PostedRecords, AMergedDownloadRecordKeepsTheBytesOfTheOnesItReplaced) {
-    PostedRecords waiting;
-    for (uint32_t i = 1; i <= corvela::RECEIVER_BEHIND_RECORDS + 10; ++i) {
-        auto record = std::make_unique<ProgressRecord>();
-        record->stage = corvela::STAGE_PROGRESS;
-        record->done = i * 10;
-        record->delta = 10;
-        waiting.Push(corvela::PROGRESS_DOWNLOAD, std::move(record));
-    }
-    const std::vector<PostedRecord> taken = waiting.TakeAll();
-    ASSERT_EQ(taken.size(), corvela::RECEIVER_BEHIND_RECORDS);
-    EXPECT_EQ(taken.back().record->delta, 11u * 10u);
-    EXPECT_EQ(taken.back().record->done, (corvela::RECEIVER_BEHIND_RECORDS + 10) * 10u);
-    EXPECT_EQ(waiting.size(), 0u);
-}
