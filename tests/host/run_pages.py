@@ -35,9 +35,11 @@ class Case:
     stderr: list = field(default_factory=list)  # patterns that must each match a line; none: stderr empty
     absent: str = ""  # a text standard output must not hold
     allowed_sites: str = ""  # the site-lock policy in force for the run, if any
+    policy_type: str = "REG_MULTI_SZ"  # the policy value's registry type
 
 
 CLOSE = ["--run", "window.close()"]
+SEND = ["--run", "send('http://127.0.0.1:{receiver}/upload.asp', '{files_js}\\\\a.txt')"]
 
 CASES = [
     Case("events reach for/event and id::event handlers with their arguments in order",
@@ -67,14 +69,19 @@ CASES = [
          "unsafe-object.html", ["--run", "reached"] + CLOSE, 0,
          stdout=["= not scripted; the page goes on, nType 0"],
          stderr=[r'^.*unsafe-object\.html:4:1: object "files" is not safe for scripting: .+']),
-    Case("the control learns the address given with --url: a page of an allowed site scripts it",
-         "site-lock.html", ["--url", "https://intranet.example.com/upload.html", "--run", "reached"] + CLOSE, 0,
-         stdout=["= the page ran, nType 0"], allowed_sites="https://intranet.example.com"),
+    Case("the control learns the address given with --url: a page of an allowed site sends a local file",
+         "site-lock.html", ["--url", "https://intranet.example.com/upload.html"] + SEND + CLOSE, 0,
+         stdout=["= sent 1"], allowed_sites="https://intranet.example.com"),
     Case("the control learns the address given with --url: a page of another site cannot script it",
          "site-lock.html", ["--url", "http://elsewhere.example.com/upload.html", "--run", "reached"] + CLOSE, 0,
          stdout=["= the page ran, nType undefined"],
          stderr=[r'^.*site-lock\.html:4:1: object "corvela" is not safe for scripting: .+'],
          allowed_sites="https://intranet.example.com"),
+    Case("a policy that cannot be read locks even the site it names",
+         "site-lock.html", ["--url", "https://intranet.example.com/upload.html", "--run", "reached"] + CLOSE, 0,
+         stdout=["= the page ran, nType undefined"],
+         stderr=[r'^.*site-lock\.html:4:1: object "corvela" is not safe for scripting: .+'],
+         allowed_sites="https://intranet.example.com", policy_type="REG_SZ"),
     Case("a page that lets go of its object and closes inside an event handler ends cleanly",
          "release-in-handler.html",
          ["--drop", "corvela", "{files}\\a.txt", "--run", "held.nType"], 0),
@@ -93,7 +100,7 @@ def reg(*arguments):
 def run(case, host, files):
     if not case.allowed_sites:
         return run_host(case, host, files)
-    reg("add", POLICY_KEY, "/v", "AllowedSites", "/t", "REG_MULTI_SZ", "/d", case.allowed_sites, "/f")
+    reg("add", POLICY_KEY, "/v", "AllowedSites", "/t", case.policy_type, "/d", case.allowed_sites, "/f")
     try:
         return run_host(case, host, files)
     finally:
@@ -101,7 +108,13 @@ def run(case, host, files):
 
 
 def run_host(case, host, files):
-    arguments = [a.replace("{files}", windows_path(files)) for a in case.actions]
+    values = {"{files}": windows_path(files), "{files_js}": windows_path(files).replace("\\", "\\\\"),
+              "{receiver}": os.environ.get("RECEIVER_PORT", "")}
+    arguments = []
+    for argument in case.actions:
+        for name, value in values.items():
+            argument = argument.replace(name, value)
+        arguments.append(argument)
     command = ["timeout", "--kill-after=10", str(RUN_TIMEOUT_SECONDS), "wine", host,
                "--trace", "--answer-boxes", "--timeout", str(HOST_TIMEOUT_SECONDS),
                windows_path(os.path.join(HERE, case.page))] + arguments

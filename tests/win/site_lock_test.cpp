@@ -99,12 +99,18 @@ TEST_F(SiteLock, WithoutAPolicyEveryPageMayScriptTheControl) {
     EXPECT_EQ(Entries(), 1u);
 }
 
-// This container tells no URL: an unknown page, which a policy locks.
+// This container tells no URL: an unknown page, which a policy locks. What
+// the page queued before the policy came is not sent or fetched either.
 TEST_F(SiteLock, APageThePolicyDoesNotNameCanNeitherTouchNorSendLocalFiles) {
+    test::Call(control, L"AddUploadFile", {Var(file), Var(L"")});
+    test::Call(control, L"AddDownloadUrlForCache", {Var(test::DownloadUrl(L"/file/q?size=3")), Var(L"q"), Var(L"q"), Var(3)});
+    test::ResetServer(test::DownloadPort());
     const Policy policy(REG_MULTI_SZ, Lines(L"https://intranet.example.com"));
     EXPECT_EQ(MakeSafe(control), E_FAIL);
     EXPECT_EQ(TryEverything(), 0);
+    EXPECT_EQ(test::Call(control, L"OpenDownload", {Var(folder + L"\\cache")}).Int(), 0);
     EXPECT_EQ(test::ServerLog(test::UploadPort()).size(), 0u) << "nothing sent";
+    EXPECT_EQ(test::ServerLog(test::DownloadPort()).size(), 0u) << "nothing fetched";
     EXPECT_EQ(Entries(), 0u) << "nothing inserted";
     // A file dropped from the desktop: the page hears nothing of it (the
     // list window releases the block whatever it makes of the drop).
