@@ -74,6 +74,7 @@ window_titled() {
     xwininfo -root -tree | grep -F '("corvela-host.exe"' | grep -F -- "$1" | head -1 | awk '{print $1}'
 }
 
+pictures_missing=0
 snapshot() {
     local title=$1 picture=$2 window
     window=$(window_titled "$title")
@@ -81,21 +82,29 @@ snapshot() {
         echo "== screenshot: $picture"
     else
         echo "== no window titled \"$title\" to take $picture from"
+        pictures_missing=1
     fi
 }
 
+# Pictures of an earlier run never pass for this one's.
+rm -f "$out/page.png" "$out/progress-dialog.png"
 if wait_for_line "wait 3 s"; then
     sleep 1
     snapshot "Corvela demo" "$out/page.png"
+else
+    pictures_missing=1
 fi
 if wait_for_line "run uploadChecked()"; then
     sleep 1.5
     snapshot "File Upload" "$out/progress-dialog.png"
+else
+    pictures_missing=1
 fi
 status=0
 wait "$host" || status=$?
 cat "$log"
 [ "$status" -eq 0 ] || { echo "== the page host ended with status $status"; exit 1; }
+[ "$pictures_missing" -eq 0 ] || { echo "== a picture of the demo could not be taken"; exit 1; }
 echo "== the files dropped, as the receiver stored them and as they were downloaded back:"
 cache="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Corvela demo/cache"
 for name in 사진.jpg report.txt plan.hwp; do
