@@ -94,6 +94,18 @@ def _log_value(value):
     return json.dumps(text, ensure_ascii=False)
 
 
+def _query_as_sent(environ):
+    """The query of the request target as the client sent it. The control
+    leaves "#" unescaped in five values, and some servers cut QUERY_STRING
+    there as if a fragment began (gunicorn); those that keep the whole target
+    hand it over as RAW_URI (gunicorn) or REQUEST_URI."""
+    for key in ("RAW_URI", "REQUEST_URI"):
+        target = environ.get(key)
+        if target:
+            return target.partition("?")[2]
+    return environ.get("QUERY_STRING", "")
+
+
 def _utf16_units(text):
     return len(text.encode("utf-16-le", "surrogatepass")) // 2
 
@@ -170,8 +182,7 @@ class Receiver:
 
     def upload_query(self, environ):
         try:
-            return parse_upload_query(environ.get("QUERY_STRING", "").encode("latin-1"),
-                                      self.config.raw_code_page or None)
+            return parse_upload_query(_query_as_sent(environ).encode("latin-1"), self.config.raw_code_page or None)
         except UnicodeEncodeError:
             raise Refused(400, "the server handed over a query that is not bytes as received") from None
         except (QueryError, EscapeError) as error:

@@ -33,13 +33,14 @@ def target(name="a", ext="txt", folder="inbox", prefix="", filedata="", guid=GUI
         guid, ext, folder, prefix, name, filedata)
 
 
-def call(receiver, method, where, body=b"", authorization=None, body_stream=None):
-    """(status, body, log lines) of one request, as a WSGI server hands it over."""
+def call(receiver, method, where, body=b"", authorization=None, body_stream=None, server_keys=None):
+    """(status, body, log lines) of one request, as a WSGI server hands it over;
+    `server_keys` adds to or replaces what the server puts in the environment."""
     path, _, query = where.partition("?")
     errors = io.StringIO()
     environ = {"REQUEST_METHOD": method, "PATH_INFO": urllib.parse.unquote(path, "latin-1"),
                "QUERY_STRING": query, "CONTENT_LENGTH": str(len(body)), "REMOTE_ADDR": "127.0.0.1",
-               "wsgi.input": body_stream or io.BytesIO(body), "wsgi.errors": errors}
+               "wsgi.input": body_stream or io.BytesIO(body), "wsgi.errors": errors, **(server_keys or {})}
     if authorization:
         environ["HTTP_AUTHORIZATION"] = authorization
     answer = {}
@@ -205,6 +206,15 @@ class Uploads(Folder):
             with self.subTest(where=where, **options):
                 self.assertEqual(call(self.receiver(**options), "POST", where, b"data")[:2], (status, b"ERROR"))
         self.assertEqual(self.everything(), [])
+
+    def test_a_number_sign_in_a_value_survives_a_server_that_cuts_the_query_there(self):
+        receiver = self.receiver(on_existing="replace")
+        where = target(filedata="owner=a#b")
+        for key in ("RAW_URI", "REQUEST_URI"):  # gunicorn's QUERY_STRING ends at "#"
+            with self.subTest(key):
+                cut = {"QUERY_STRING": where.partition("?")[2].partition("#")[0], key: where}
+                self.assertEqual(call(receiver, "POST", where, b"data", server_keys=cut)[:2],
+                                 (200, b"OK <FILETITLE> /files/inbox/a.txt"))
 
     def test_uploads_beyond_the_concurrent_limit_are_refused(self):
         receiver = self.receiver(max_uploads=1)
