@@ -151,9 +151,15 @@ class Storage:
         the stored relative path."""
         folders, name = relative.split("/")[:-1], relative.split("/")[-1]
         folder = os.path.join(self.root, *folders)
-        os.makedirs(folder, exist_ok=True)
-        if not self._inside_root(folder):
+        # Where the folder really leads is decided by the part that exists
+        # already; it is checked before anything is created, so a link to
+        # elsewhere never gets new folders made through it.
+        existing = folder
+        while not os.path.lexists(existing):
+            existing = os.path.dirname(existing)
+        if not self._inside_root(existing):
             raise Refused(403, "%s leads outside the root" % "/".join(folders))
+        os.makedirs(folder, exist_ok=True)
         if self.on_existing == "replace":
             os.replace(part, os.path.join(folder, name))
             return relative

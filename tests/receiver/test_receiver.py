@@ -159,6 +159,15 @@ class Uploads(Folder):
         status, _, _, _ = call(receiver, "GET", "/files/.incoming/x")
         self.assertEqual(status, 404)
 
+    def test_a_link_in_the_root_to_elsewhere_gets_nothing_created_through_it(self):
+        receiver = self.receiver()
+        outside = os.path.join(self.temporary.name, "outside")
+        os.mkdir(outside)
+        os.symlink(outside, os.path.join(self.root, "link"))
+        self.assertEqual(call(receiver, "POST", target(folder="link/new/deeper"), b"data")[:2], (403, b"ERROR"))
+        self.assertEqual(os.listdir(outside), [])
+        self.assertEqual(os.listdir(os.path.join(self.root, ".incoming")), [])
+
     def test_pieces_with_one_identifier_are_joined_in_order(self):
         body = os.urandom(25)
         rules = {"a full piece means more follow": ({"piece_bytes": 10}, ""),
