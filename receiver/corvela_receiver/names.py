@@ -8,9 +8,12 @@ place whether the receiver runs on Linux or on Windows.
 
 import re
 
-# Windows opens a device instead of a file for these, with any extension.
+# Windows opens a device instead of a file for these, with any extension. It
+# takes the superscript digits one, two and three for port numbers too.
+PORT_DIGITS = "0123456789\u00b9\u00b2\u00b3"
 RESERVED_DEVICE_NAMES = frozenset(
-    ["CON", "PRN", "AUX", "NUL"] + ["COM%d" % n for n in range(1, 10)] + ["LPT%d" % n for n in range(1, 10)])
+    ["CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"] + ["COM" + digit for digit in PORT_DIGITS]
+    + ["LPT" + digit for digit in PORT_DIGITS])
 # Not storable on Windows; ":" would also name a drive or a stream.
 FORBIDDEN_CHARACTERS = frozenset('<>:"|?*/\\')
 SEPARATORS = re.compile(r"[\\/]")

@@ -147,7 +147,9 @@ class Uploads(Folder):
             {"folder": "%E0%80%AE%E0%80%AE"}, {"folder": ".incoming"}, {"folder": "a%00b"}, {"folder": "a%0Ab"},
             {"folder": "CON"}, {"folder": "x/lpt1.txt"}, {"folder": "dots."}, {"name": "..", "ext": ""},
             {"prefix": "../"}, {"name": "NUL"}, {"name": "a%7Cb"}, {"name": "a:stream"}, {"name": "", "ext": ""},
-            {"name": "x" * 300},
+            {"name": "x" * 300}, {"name": "COM0"}, {"folder": "lpt0"}, {"name": "CONIN$"},
+            {"folder": "conout$.log"}, {"name": "COM%C2%B9"}, {"name": "com%E0%82%B2"}, {"folder": "COM%C2%B3"},
+            {"name": "LPT%E0%82%B9"}, {"folder": "lpt%C2%B2.x"}, {"name": "LPT%C2%B3", "ext": ""},
         ]
         for case in cases:
             with self.subTest(**case):
