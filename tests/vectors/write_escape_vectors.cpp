@@ -33,6 +33,7 @@ const std::vector<Vector>& Vectors() {
         {"unsafe", u"& %<>\"#{}|\\^~[]'", true},
         {"plus", u"a+b++c", true},
         {"passed-through", u"=?/:;,!$()*@`", true},
+        {"key-markers", u"a&sid=b#c d", true},
         {"mixed", u"Q3 report+final \uD55C\u00E9\U0001F600 100%", true},
         {"lone-high-half", Text(1, char16_t{0xD83D}) + u"x", false},
         {"lone-low-half", Text(1, char16_t{0xDE00}), false},
