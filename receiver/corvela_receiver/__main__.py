@@ -13,7 +13,7 @@ import sys
 from socketserver import ThreadingMixIn
 from wsgiref.simple_server import WSGIRequestHandler, WSGIServer
 
-from .app import ENVIRONMENT_PREFIX, FAILURE_REPLY, OPTIONS, Config, Receiver
+from .app import ENVIRONMENT_PREFIX, FAILURE_REPLY, OPTIONS, Config, Receiver, log_line
 from .users import user_line
 
 
@@ -32,6 +32,7 @@ class ReceiverRequestHandler(WSGIRequestHandler):
         # overlong request line) must still answer exactly ERROR: the control
         # takes any other text, an error page too, as a file accepted.
         self.close_connection = True
+        self.log_refusal(code, message)
         self.send_response(code, message)
         self.send_header("Content-Type", "text/plain; charset=utf-8")
         self.send_header("Content-Length", str(len(FAILURE_REPLY)))
@@ -39,6 +40,14 @@ class ReceiverRequestHandler(WSGIRequestHandler):
         self.end_headers()
         if self.command != "HEAD":
             self.wfile.write(FAILURE_REPLY)
+
+    def log_refusal(self, code, message):
+        """The receiver's line for a request that never reached it."""
+        stream = self.get_stderr()
+        stream.write(log_line({"client": self.client_address[0], "user": "-", "method": self.command or "-",
+                               "result": "refused", "status": int(code),
+                               "reason": message or self.responses.get(code, ("-",))[0]}))
+        stream.flush()
 
     def log_message(self, format, *args):
         pass  # the receiver writes its own line per request

@@ -106,6 +106,12 @@ def _query_as_sent(environ):
     return environ.get("QUERY_STRING", "")
 
 
+def _note_upload(entry, query):
+    """What an upload names, for the log."""
+    entry.update(guid=query["guid"], dir=query["dir"],
+                 name=query["prefix"] + query["name"] + ("." + query["ext"] if query["ext"] else ""))
+
+
 def _utf16_units(text):
     return len(text.encode("utf-16-le", "surrogatepass")) // 2
 
@@ -155,13 +161,9 @@ class Receiver:
         # Refusals come before the body is read, so a client waiting to
         # learn whether it must authenticate first hears at once.
         if self.config.users:
-            user = users.check(self.config.users, environ.get("HTTP_AUTHORIZATION"))
-            if user is None:
-                raise Refused(401, "no listed user name and password")
-            entry["user"] = user
+            self.authenticate(environ, entry)
         query = self.upload_query(environ)
-        entry.update(guid=query["guid"], dir=query["dir"],
-                     name=query["prefix"] + query["name"] + ("." + query["ext"] if query["ext"] else ""))
+        _note_upload(entry, query)
         try:
             relative = self.storage.relative_path(folder_components(query["dir"]),
                                                   stored_name(query["prefix"], query["name"], query["ext"]))
@@ -179,6 +181,22 @@ class Receiver:
             return self.receive(environ, entry, query["guid"], relative, total, length)
         finally:
             self.slots.release()
+
+    def authenticate(self, environ, entry):
+        header = environ.get("HTTP_AUTHORIZATION")
+        user = users.check(self.config.users, header)
+        if user is not None:
+            entry["user"] = user
+            return
+        # The log tells who tried and where to; never the password.
+        claimed = users.credentials(header)
+        entry.update(user=claimed[0] if claimed else "-",
+                     what=environ.get("SCRIPT_NAME", "") + environ.get("PATH_INFO", ""))
+        try:
+            _note_upload(entry, self.upload_query(environ))
+        except Refused:
+            pass
+        raise Refused(401, "no listed user name and password")
 
     def upload_query(self, environ):
         try:
@@ -294,15 +312,19 @@ class Receiver:
     # ---- the log ----
 
     def log(self, environ, entry):
-        """One line per request: when, who, what, how many bytes, result."""
-        entry = dict(entry)
-        fields = [time.strftime("%Y-%m-%dT%H:%M:%SZ", time.gmtime()), entry.pop("client"), entry.pop("user"),
-                  entry.pop("method"), entry.pop("result", "-"), str(entry.pop("status", "-"))]
-        fields += ["%s=%s" % (key, _log_value(value)) for key, value in entry.items()]
         stream = environ.get("wsgi.errors")
         if stream is not None:
-            stream.write(" ".join(fields) + "\n")
+            stream.write(log_line(entry))
             stream.flush()
+
+
+def log_line(entry):
+    """The log's line for one request: when, who, what, how many bytes, result."""
+    entry = dict(entry)
+    fields = [time.strftime("%Y-%m-%dT%H:%M:%SZ", time.gmtime()), entry.pop("client"), _log_value(entry.pop("user")),
+              entry.pop("method"), entry.pop("result", "-"), str(entry.pop("status", "-"))]
+    fields += ["%s=%s" % (key, _log_value(value)) for key, value in entry.items()]
+    return " ".join(fields) + "\n"
 
 
 STATUS_TEXTS = {200: "OK", 400: "Bad Request", 401: "Unauthorized", 403: "Forbidden", 404: "Not Found",

@@ -258,6 +258,10 @@ class Uploads(Folder):
                 status, reply, _, headers = call(receiver, "POST", target(), b"data", header)
                 self.assertEqual((status, reply), (401, b"ERROR"))
                 self.assertIn('Basic realm="Corvela"', headers["WWW-Authenticate"])
+        # The log tells who tried and where to, never the password.
+        log = call(receiver, "POST", target(), b"data", "Basic a2ltOndyb25n")[2]  # kim:wrong
+        self.assertRegex(log[0], r" kim POST refused 401 what=/upload guid=\S+ dir=inbox name=a\.txt ")
+        self.assertNotIn("wrong", log[0])
         status, reply, log, _ = call(receiver, "POST", target(), b"data", "Basic a2ltOnNlY3JldA==")  # kim:secret
         self.assertEqual(status, 200)
         self.assertIn(" kim POST stored ", log[0])
@@ -386,6 +390,7 @@ class OverTheWire(Folder):
                 answer += chunk
         self.assertTrue(answer.startswith(b"HTTP/1.0 400"), answer)
         self.assertTrue(answer.endswith(b"\r\n\r\nERROR"), answer)
+        self.assertRegex(self.wait_for_lines(1)[0], r"^\S+Z 127\.0\.0\.1 - - refused 400 reason=.*guid=x y z")
 
 
 if __name__ == "__main__":
