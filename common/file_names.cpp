@@ -29,6 +29,8 @@ bool IsReservedFileNameChar(char16_t unit) { return FILE_NAME_RESERVED_CHARS.fin
 
 bool IsFileNameChar(char16_t unit) { return unit >= FIRST_PRINTABLE && !IsReservedFileNameChar(unit); }
 
+bool IsDroppedAtNameEnd(char16_t unit) { return unit == u'.' || unit == u' '; }
+
 bool IsDeviceName(const Text& name) {
     // Windows judges the part before the first dot, spaces at its end ignored.
     Text base = AsciiLower(name.substr(0, name.find(u'.')));
@@ -38,7 +40,7 @@ bool IsDeviceName(const Text& name) {
 }
 
 bool IsPlainFileName(const Text& name) {
-    if (name.empty() || name.back() == u' ' || name.back() == u'.') return false;
+    if (name.empty() || IsDroppedAtNameEnd(name.back())) return false;
     return std::all_of(name.begin(), name.end(), IsFileNameChar) && !IsDeviceName(name);
 }
 

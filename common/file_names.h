@@ -7,6 +7,9 @@
 
 namespace corvela {
 
+// What separates the folders and the name of a path.
+constexpr char16_t PATH_SEPARATOR = u'\\';
+
 // The characters no file name can hold, in the order the name cleaner
 // replaces them: \ / : * ? " < > |
 constexpr std::u16string_view FILE_NAME_RESERVED_CHARS = u"\\/:*?\"<>|";
@@ -16,9 +19,12 @@ bool IsReservedFileNameChar(char16_t unit);
 // A unit a file name may hold: neither reserved nor a control character.
 bool IsFileNameChar(char16_t unit);
 
-// True for the names Windows gives to devices (CON, PRN, AUX, NUL, COM1 to
-// COM9, LPT1 to LPT9), in any case and with any extension: "nul.txt" opens
-// the device, not a file.
+// The units Windows drops from the end of a name: dots and spaces.
+bool IsDroppedAtNameEnd(char16_t unit);
+
+// True for the names Windows gives to devices (CON, PRN, AUX, NUL, CONIN$,
+// CONOUT$, COM and LPT with a digit or a superscript one to three), in any
+// case and with any extension: "nul.txt" opens the device, not a file.
 bool IsDeviceName(const Text& name);
 
 // Whether `name` stands for exactly one file in the folder it is put in,

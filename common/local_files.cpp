@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 

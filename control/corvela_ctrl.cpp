@@ -7,7 +7,7 @@
 #include "framework/common_controls.h"
 #include "framework/page_url.h"
 #include "framework/resources.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "module/guids.h"
 
 namespace corvela {

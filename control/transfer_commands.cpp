@@ -3,7 +3,7 @@
 #include "control/corvela_ctrl.h"
 #include "common/local_files.h"
 #include "control/last_created_control.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "session/progress_dlg.h"
 
 namespace corvela {

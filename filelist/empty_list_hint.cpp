@@ -3,7 +3,7 @@
 #include "common/constants.h"
 #include "framework/handles.h"
 #include "framework/resources.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {
@@ -18,14 +18,6 @@ constexpr int HINT_TEXT_LEFT = 78;
 constexpr int HINT_TEXT_RISE = 7;
 constexpr int PICTURE_GAP = 37;
 constexpr int PICTURE_RISE = 16;
-
-struct MemoryDcTraits {
-    using Handle = HDC;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { DeleteDC(h); }
-};
-using MemoryDc = UniqueHandle<MemoryDcTraits>;
 
 // Restores what the painting changes on a borrowed surface (font, colours).
 class SavedDcState {

@@ -10,7 +10,7 @@
 #include "filelist/empty_list_hint.h"
 #include "filelist/file_list_model.h"
 #include "framework/resources.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {
@@ -23,14 +23,6 @@ const Text BROWSER_PROGRAM = u"Iexplore.exe";
 const Text OPEN_VERB = u"open";
 constexpr COLORREF BIG_MARKER_COLOUR = RGB(0, 0, 255);
 constexpr COLORREF TEXT_COLOUR = RGB(0, 0, 0);
-
-struct DropTraits {
-    using Handle = HDROP;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { DragFinish(h); }
-};
-using DropHandle = UniqueHandle<DropTraits>;
 
 // The whole path of a dropped item, however long it is.
 Text DroppedPath(HDROP drop, UINT item) {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {

@@ -3,7 +3,7 @@
 #include <olectl.h>
 
 #include "framework/enumerator.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {
@@ -16,7 +16,7 @@ void FreeConnection(CONNECTDATA& item) {
     if (item.pUnk) item.pUnk->Release();
 }
 using ConnectionEnumerator =
-    SnapshotEnumerator<IEnumConnections, &IID_IEnumConnections, CONNECTDATA, CopyConnection, FreeConnection>;
+    SnapshotEnumerator<IEnumConnections, CONNECTDATA, CopyConnection, FreeConnection>;
 
 void CopyPoint(IConnectionPoint* const& from, IConnectionPoint** to) {
     *to = from;
@@ -24,7 +24,7 @@ void CopyPoint(IConnectionPoint* const& from, IConnectionPoint** to) {
 }
 void FreePoint(IConnectionPoint*& item) { item->Release(); }
 using PointEnumerator =
-    SnapshotEnumerator<IEnumConnectionPoints, &IID_IEnumConnectionPoints, IConnectionPoint*, CopyPoint, FreePoint>;
+    SnapshotEnumerator<IEnumConnectionPoints, IConnectionPoint*, CopyPoint, FreePoint>;
 
 }  // namespace
 

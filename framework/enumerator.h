@@ -6,35 +6,19 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <vector>
+
+#include "framework/com_object.h"
 
 namespace corvela {
 
-template <typename Interface, const IID* InterfaceId, typename Item, void (*Copy)(const Item&, Item*),
-          void (*Free)(Item&)>
-class SnapshotEnumerator final : public Interface {
+template <typename Interface, typename Item, void (*Copy)(const Item&, Item*), void (*Free)(Item&)>
+class SnapshotEnumerator final
+    : public ComObject<SnapshotEnumerator<Interface, Item, Copy, Free>, Interface> {
 public:
     explicit SnapshotEnumerator(std::vector<Item> items) : items_(std::move(items)) {}
     ~SnapshotEnumerator() {
         for (Item& item : items_) Free(item);
-    }
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == *InterfaceId) {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
     }
 
     STDMETHODIMP Next(ULONG count, Item* out, ULONG* fetched) override {
@@ -66,7 +50,6 @@ public:
 private:
     std::vector<Item> items_;
     size_t position_ = 0;
-    std::atomic<ULONG> references_{1};
 };
 
 }  // namespace corvela

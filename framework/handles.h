@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include <wininet.h>
 
 #include <utility>
@@ -50,46 +51,27 @@ struct KernelHandleTraits {
     static void Close(Handle h) { CloseHandle(h); }
 };
 
-struct InternetHandleTraits {
-    using Handle = HINTERNET;
+// A handle whose "none" is null and that `close` lets go of.
+template <typename H, auto close>
+struct NullIsNoneTraits {
+    using Handle = H;
     static Handle Invalid() { return nullptr; }
     static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { InternetCloseHandle(h); }
+    static void Close(Handle h) { close(h); }
 };
 
-struct RegKeyTraits {
-    using Handle = HKEY;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { RegCloseKey(h); }
-};
-
-struct GdiObjectTraits {
-    using Handle = HGDIOBJ;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { DeleteObject(h); }
-};
-
-struct ImageListTraits {
-    using Handle = HIMAGELIST;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ImageList_Destroy(h); }
-};
-
-struct WindowTraits {
-    using Handle = HWND;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { if (IsWindow(h)) DestroyWindow(h); }
-};
+inline void DestroyLiveWindow(HWND window) {
+    if (IsWindow(window)) DestroyWindow(window);
+}
 
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
-using InternetHandle = UniqueHandle<InternetHandleTraits>;
-using RegKey = UniqueHandle<RegKeyTraits>;
-using GdiObject = UniqueHandle<GdiObjectTraits>;
-using ImageList = UniqueHandle<ImageListTraits>;
-using OwnedWindow = UniqueHandle<WindowTraits>;
+using InternetHandle = UniqueHandle<NullIsNoneTraits<HINTERNET, InternetCloseHandle>>;
+using RegKey = UniqueHandle<NullIsNoneTraits<HKEY, RegCloseKey>>;
+using GdiObject = UniqueHandle<NullIsNoneTraits<HGDIOBJ, DeleteObject>>;
+using ImageList = UniqueHandle<NullIsNoneTraits<HIMAGELIST, ImageList_Destroy>>;
+using OwnedWindow = UniqueHandle<NullIsNoneTraits<HWND, DestroyLiveWindow>>;
+using MemoryDc = UniqueHandle<NullIsNoneTraits<HDC, DeleteDC>>;
+// A dropped-files block; letting go of it ends the drop.
+using DropHandle = UniqueHandle<NullIsNoneTraits<HDROP, DragFinish>>;
 
 }  // namespace corvela

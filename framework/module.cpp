@@ -2,32 +2,17 @@
 
 #include <atomic>
 
+#include "framework/com_object.h"
+
 namespace corvela {
 namespace {
 
 std::atomic<long> g_use_count{0};
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComObject<ClassFactory, IClassFactory> {
 public:
     explicit ClassFactory(const ClassEntry& entry) : entry_(entry) { ModuleAddRef(); }
     ~ClassFactory() { ModuleRelease(); }
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *object = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
         if (!object) return E_POINTER;
@@ -45,7 +30,6 @@ public:
 
 private:
     const ClassEntry& entry_;
-    std::atomic<ULONG> references_{1};
 };
 
 }  // namespace

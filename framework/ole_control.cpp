@@ -6,7 +6,7 @@
 #include "framework/enumerator.h"
 #include "framework/resources.h"
 #include "framework/result.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {
@@ -38,7 +38,7 @@ void CopyVerb(const OLEVERB& from, OLEVERB* to) {
     if (to->lpszVerbName) memcpy(to->lpszVerbName, from.lpszVerbName, bytes);
 }
 void FreeVerb(OLEVERB& verb) { CoTaskMemFree(verb.lpszVerbName); }
-using VerbEnumerator = SnapshotEnumerator<IEnumOLEVERB, &IID_IEnumOLEVERB, OLEVERB, CopyVerb, FreeVerb>;
+using VerbEnumerator = SnapshotEnumerator<IEnumOLEVERB, OLEVERB, CopyVerb, FreeVerb>;
 
 }  // namespace
 

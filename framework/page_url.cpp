@@ -5,7 +5,7 @@
 #include <shlguid.h>
 
 #include "framework/com_ptr.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {

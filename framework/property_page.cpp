@@ -3,7 +3,7 @@
 #include "common/language.h"
 #include "framework/resources.h"
 #include "framework/result.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {
@@ -37,23 +37,6 @@ HRESULT PropertyPage::Create(UINT dialog_id, UINT caption_id, REFIID iid, void**
     const HRESULT hr = page->QueryInterface(iid, object);
     page->Release();
     return hr;
-}
-
-STDMETHODIMP PropertyPage::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IPropertyPage) {
-        *object = static_cast<IPropertyPage*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) PropertyPage::Release() {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
 }
 
 STDMETHODIMP PropertyPage::SetPageSite(IPropertyPageSite* site) {

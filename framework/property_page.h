@@ -4,23 +4,18 @@
 
 #include <ocidl.h>
 
-#include <atomic>
-
+#include "framework/com_object.h"
 #include "framework/com_ptr.h"
 #include "framework/module.h"
 
 namespace corvela {
 
-class PropertyPage final : public IPropertyPage {
+class PropertyPage final : public ComObject<PropertyPage, IPropertyPage> {
 public:
     PropertyPage(UINT dialog_id, UINT caption_id);
     ~PropertyPage();
 
     static HRESULT Create(UINT dialog_id, UINT caption_id, REFIID iid, void** object);
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override;
 
     STDMETHODIMP SetPageSite(IPropertyPageSite* site) override;
     STDMETHODIMP Activate(HWND parent, LPCRECT rect, BOOL modal) override;
@@ -40,7 +35,6 @@ private:
     UINT dialog_id_;
     UINT caption_id_;
     ModuleUse module_use_;
-    std::atomic<ULONG> references_{1};
     ComPtr<IPropertyPageSite> site_;
     HWND dialog_ = nullptr;
     ULONG object_count_ = 0;

@@ -8,7 +8,7 @@
 #include "common/constants.h"
 #include "framework/com_ptr.h"
 #include "framework/resources.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "common/constants.h"
 #include "common/language.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {

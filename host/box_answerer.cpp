@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "host/console.h"
 
 namespace corvela {
@@ -14,12 +14,6 @@ constexpr DWORD POLL_MILLISECONDS = 20;
 constexpr DWORD GONE_WAIT_MILLISECONDS = 2000;
 constexpr int MESSAGE_BOX_TEXT_ID = 0xFFFF;
 const wchar_t DIALOG_CLASS[] = L"#32770";
-
-Text WindowText(HWND window) {
-    std::vector<wchar_t> text(GetWindowTextLengthW(window) + 1, L'\0');
-    const int length = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-    return FromW(text.data(), static_cast<size_t>(length));
-}
 
 // A message box is a dialog of this process with the system's text control.
 BOOL CALLBACK CollectBox(HWND window, LPARAM boxes) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/com_object.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {
@@ -140,11 +140,7 @@ public:
     STDMETHODIMP put_Resizable(VARIANT_BOOL) override { return E_NOTIMPL; }
 
 private:
-    Text WindowTitle() const {
-        std::vector<wchar_t> title(GetWindowTextLengthW(window_) + 1, L'\0');
-        const int length = GetWindowTextW(window_, title.data(), static_cast<int>(title.size()));
-        return FromW(title.data(), static_cast<size_t>(length));
-    }
+    Text WindowTitle() const { return WindowText(window_); }
     HRESULT Self(IDispatch** out) {
         if (!out) return E_POINTER;
         *out = static_cast<IWebBrowser2*>(this);

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <string>
 
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {

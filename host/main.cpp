@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "host/box_answerer.h"
 #include "host/console.h"
 #include "host/host_options.h"

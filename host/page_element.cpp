@@ -2,7 +2,7 @@
 
 #include <olectl.h>
 
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "host/console.h"
 #include "host/object_safety.h"
 #include "host/param_bag.h"

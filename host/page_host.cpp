@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "host/browser_services.h"
 #include "host/console.h"
 #include "host/user_input.h"

@@ -1,7 +1,7 @@
 #include "host/param_bag.h"
 
 #include "framework/com_object.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {

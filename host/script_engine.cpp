@@ -3,7 +3,7 @@
 #include "host/script_engine.h"
 
 #include "framework/com_object.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "host/console.h"
 
 namespace corvela {

@@ -3,7 +3,7 @@
 #include "common/constants.h"
 #include "framework/registration.h"
 #include "framework/resources.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "module/guids.h"
 
 namespace corvela {

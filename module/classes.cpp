@@ -7,7 +7,7 @@
 #include "framework/module.h"
 #include "framework/property_page.h"
 #include "framework/registration.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "module/class_registration.h"
 #include "module/guids.h"
 

@@ -6,7 +6,7 @@
 #include "common/language.h"
 #include "common/local_files.h"
 #include "framework/common_controls.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "session/transfer_worker.h"
 #include "transport/download_file.h"
 

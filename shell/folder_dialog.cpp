@@ -8,7 +8,7 @@
 #include "common/local_files.h"
 #include "framework/com_ptr.h"
 #include "framework/resources.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "shell/folder_path.h"
 
 namespace corvela {
@@ -64,12 +64,6 @@ Text DriveLetterPath(PCIDLIST_ABSOLUTE item) {
     return FromW(path);
 }
 
-Text WindowText(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    const int copied = GetWindowTextW(window, &text[0], static_cast<int>(text.size()));
-    return FromW(text.c_str(), static_cast<size_t>(copied));
-}
-
 void CreateOneDirectory(const Text& path) { CreateDirectoryW(W(path), nullptr); }
 
 }  // namespace
@@ -90,14 +84,12 @@ void CFolderDialogWnd::Detach() {
 LRESULT CALLBACK CFolderDialogWnd::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
                                              DWORD_PTR self) {
     auto* watcher = reinterpret_cast<CFolderDialogWnd*>(self);
-    if (message == WM_COMMAND && watcher->OnCommand(wparam)) return 0;
+    if (message == WM_COMMAND && watcher->OnCommand(LOWORD(wparam), HIWORD(wparam))) return 0;
     if (message == WM_NCDESTROY) watcher->Detach();
     return DefSubclassProc(window, message, wparam, lparam);
 }
 
-bool CFolderDialogWnd::OnCommand(WPARAM wparam) {
-    const int id = LOWORD(wparam);
-    const UINT code = HIWORD(wparam);
+bool CFolderDialogWnd::OnCommand(int id, UINT code) {
     if (id == IDOK && code == BN_CLICKED) {
         // The browser's own OK would end it with whatever the tree shows;
         // the typed path decides instead.

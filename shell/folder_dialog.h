@@ -35,7 +35,7 @@ private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
                                       DWORD_PTR self);
     // True when the command was answered here.
-    bool OnCommand(WPARAM wparam);
+    bool OnCommand(int id, UINT code);
 
     CFolderDialog& dialog_;
     HWND window_ = nullptr;

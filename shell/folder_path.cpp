@@ -7,13 +7,12 @@
 namespace corvela {
 namespace {
 
-constexpr char16_t SEPARATOR = u'\\';
 constexpr size_t DRIVE_ROOT_LENGTH = 3;  // "X:\"
 
 bool IsAsciiLetter(char16_t unit) { return (unit >= u'A' && unit <= u'Z') || (unit >= u'a' && unit <= u'z'); }
 
 bool StartsWithDriveRoot(const Text& path) {
-    return path.size() >= DRIVE_ROOT_LENGTH && IsAsciiLetter(path[0]) && path[1] == u':' && path[2] == SEPARATOR;
+    return path.size() >= DRIVE_ROOT_LENGTH && IsAsciiLetter(path[0]) && path[1] == u':' && path[2] == PATH_SEPARATOR;
 }
 
 // Windows drops these at the end of a name and users miss them at the start.
@@ -45,7 +44,7 @@ int32_t CheckFolderPath(const Text& path, bool check_only, const FolderFileSyste
     if (path.size() >= FOLDER_PATH_CAPACITY || !StartsWithDriveRoot(path)) return FOLDER_MALFORMED;
     if (path.size() == DRIVE_ROOT_LENGTH) return CheckDriveRoot(path, check_only, file_system);
     for (size_t start = DRIVE_ROOT_LENGTH;;) {
-        const size_t end = std::min(path.find(SEPARATOR, start), path.size());
+        const size_t end = std::min(path.find(PATH_SEPARATOR, start), path.size());
         if (!IsValidFolderName(path.substr(start, end - start))) return FOLDER_MALFORMED;
         if (!check_only && !MakeLevel(path.substr(0, end), file_system)) return FOLDER_NOT_CREATABLE;
         if (end == path.size()) return FOLDER_ACCEPTABLE;
@@ -73,8 +72,8 @@ Text FolderRefusalMessage(int32_t result, const Text& path) {
 }
 
 Text FolderResultText(const Text& path) {
-    const size_t kept = path.find_last_not_of(SEPARATOR);
-    return (kept == Text::npos ? Text() : path.substr(0, kept + 1)) + SEPARATOR;
+    const size_t kept = path.find_last_not_of(PATH_SEPARATOR);
+    return (kept == Text::npos ? Text() : path.substr(0, kept + 1)) + PATH_SEPARATOR;
 }
 
 }  // namespace corvela

@@ -1,5 +1,7 @@
 #include "shell/open_command.h"
 
+#include "common/file_names.h"
+
 namespace corvela {
 
 namespace {
@@ -12,8 +14,6 @@ constexpr const char16_t* DANGEROUS_EXTENSIONS[] = {
     u"vbe", u"wsf", u"wsh", u"wsc", u"hta", u"lnk", u"ps1", u"psm1", u"reg",         u"cpl",    u"jar",
     u"dll", u"ocx", u"sys", u"inf", u"scf", u"url", u"msc", u"vb",   u"application", u"gadget",
 };
-
-bool IsDroppedAtNameEnd(char16_t unit) { return unit == u'.' || unit == u' '; }
 
 // Windows drops trailing dots and spaces from a name.
 Text WithoutDroppedEnd(Text name) {

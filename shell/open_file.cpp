@@ -4,7 +4,7 @@
 #include <shlwapi.h>
 
 #include "framework/handles.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "shell/open_command.h"
 #include "shell/platform_paths.h"
 #include "shell/registry_key.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/handles.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {

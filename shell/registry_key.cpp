@@ -1,6 +1,6 @@
 #include "shell/registry_key.h"
 
-#include "framework/wide.h"
+#include "common/wide.h"
 
 namespace corvela {
 namespace {

@@ -6,7 +6,7 @@ namespace corvela {
 
 namespace {
 
-constexpr char16_t SEPARATOR = u'\\';
+constexpr char16_t KEY_SEPARATOR = u'\\';  // between the names of a key path
 
 struct RootName {
     const char16_t* long_name;
@@ -25,7 +25,7 @@ constexpr RootName ROOT_NAMES[] = {
 };
 
 Text Trimmed(Text text) {
-    CRegistryPath::TrimChar(text, SEPARATOR);
+    CRegistryPath::TrimChar(text, KEY_SEPARATOR);
     return text;
 }
 
@@ -63,15 +63,15 @@ int32_t CRegistryPath::CountComponents(const Text& path) {
     if (trimmed.empty()) return 0;
     int32_t count = 1;
     for (char16_t unit : trimmed)
-        if (unit == SEPARATOR) ++count;
+        if (unit == KEY_SEPARATOR) ++count;
     return count;
 }
 
 bool CRegistryPath::GetComponent(int32_t index, const Text& path, Text* out) {
     if (index < 0 || index >= CountComponents(path)) return false;
     Text rest = Trimmed(path);
-    for (int32_t skipped = 0; skipped < index; ++skipped) TakeBefore(rest, SEPARATOR);
-    *out = TakeBefore(rest, SEPARATOR);
+    for (int32_t skipped = 0; skipped < index; ++skipped) TakeBefore(rest, KEY_SEPARATOR);
+    *out = TakeBefore(rest, KEY_SEPARATOR);
     return true;
 }
 
@@ -89,7 +89,7 @@ bool CRegistryPath::ResolveRoot(const Text& name, RegistryRoot* root) {
 
 bool CRegistryPath::SplitRoot(Text* path, RegistryRoot* root) {
     const Text trimmed = Trimmed(*path);
-    const size_t root_end = std::min(trimmed.find(SEPARATOR), trimmed.size());
+    const size_t root_end = std::min(trimmed.find(KEY_SEPARATOR), trimmed.size());
     if (!ResolveRoot(trimmed.substr(0, root_end), root)) return false;
     *path = Trimmed(trimmed.substr(root_end));
     return true;

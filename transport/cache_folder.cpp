@@ -11,7 +11,6 @@ namespace corvela {
 
 namespace {
 
-constexpr char16_t SEPARATOR = u'\\';
 constexpr uint32_t LARGEST_FOLDER_NUMBER = 0x7FFFFFFF;
 constexpr size_t TEMPORARY_EXTENSION_LENGTH = 3;  // "tmp"
 constexpr char16_t REPLACEMENT_UNIT = u'_';
@@ -51,9 +50,9 @@ std::optional<int> ReadFolderNumber(const Text& text) {
 }
 
 Text NormalisedFolderText(const Text& page_text) {
-    Text text = ReplaceChar(page_text, u'/', SEPARATOR);
-    while (!text.empty() && text.back() == SEPARATOR) text.pop_back();
-    if (!text.empty()) text += SEPARATOR;
+    Text text = ReplaceChar(page_text, u'/', PATH_SEPARATOR);
+    while (!text.empty() && text.back() == PATH_SEPARATOR) text.pop_back();
+    if (!text.empty()) text += PATH_SEPARATOR;
     return text;
 }
 
@@ -65,7 +64,7 @@ Text SpecialFolderPath(const Text& number_text, const SpecialFolderLookup& speci
 }
 
 size_t LastSeparatorBefore(const Text& path, size_t length) {
-    return length == 0 ? Text::npos : path.rfind(SEPARATOR, length - 1);
+    return length == 0 ? Text::npos : path.rfind(PATH_SEPARATOR, length - 1);
 }
 
 }  // namespace
@@ -78,7 +77,7 @@ Text ExpandCacheFolder(const Text& page_text, const SpecialFolderLookup& special
     result += SpecialFolderPath(number_text, special_folder);
     result += rest;
     // Without "]" nothing of the normalised text follows the folder.
-    if (!result.empty() && result.back() != SEPARATOR) result += SEPARATOR;
+    if (!result.empty() && result.back() != PATH_SEPARATOR) result += PATH_SEPARATOR;
     return result;
 }
 

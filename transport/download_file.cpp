@@ -10,7 +10,7 @@
 
 #include "framework/handles.h"
 #include "framework/resources.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "session/progress_channel.h"
 #include "shell/platform_paths.h"
 #include "transport/cache_folder.h"

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "common/local_files.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "transport/file_name_parts.h"
 #include "transport/guid_text.h"
 #include "transport/object_name.h"

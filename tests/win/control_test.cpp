@@ -351,8 +351,9 @@ BOOL WINAPI RecordClassesAsked(const INITCOMMONCONTROLSEX* request) {
     return InitCommonControlsEx(request);
 }
 
-// Wine's comctl32 registers every class when it loads, so only the request
-// shows that the module does not rely on its host to make it.
+// The classes may already be there when comctl32 loads (Wine's registers
+// them all then), so only the request shows that the module does not rely on
+// its host to make it.
 TEST(CommonControls, TheModuleAsksForTheListViewAndTheProgressBarsItself) {
     IDispatch* loaded = nullptr;
     ASSERT_EQ(CoCreateInstance(CLSID_Corvela, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "framework/resources.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "session/progress_channel.h"
 #include "common/local_files.h"
 #include "transport/download_file.h"

@@ -17,7 +17,7 @@
 #include "common/constants.h"
 #include "corvela_h.h"
 #include "framework/drop_files.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "support.h"
 
 namespace {

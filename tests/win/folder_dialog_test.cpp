@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "corvela_h.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "shell/folder_dialog.h"
 #include "support.h"
 
@@ -224,10 +224,10 @@ bool IsDirectory(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// A folder the browser can select by its path. Wine's browser finds no
-// folder by a path with a full stop in a name (the scratch folder's path has
-// one) and now and then missed one in the temporary folder; one in the root
-// of C: it finds every time.
+// A folder the browser can select by its path: one in the root of C: with no
+// full stop in its name, which Wine's browser finds every time (it misses a
+// path with a full stop in a name, as the scratch folder's has, and now and
+// then one in the temporary folder).
 std::wstring SelectableFolder() {
     const std::wstring folder = L"C:\\corvela-folders-" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(folder.c_str(), nullptr);

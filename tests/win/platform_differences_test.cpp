@@ -72,4 +72,24 @@ TEST(WineDiffers, AChallengeIsTheFinalAnswer) {
     EXPECT_EQ(error, test::Expected<DWORD>(ERROR_INTERNET_FORCE_RETRY, ERROR_SUCCESS));
 }
 
+// A server that reads the body and closes without answering: Windows' library
+// fails the request, Wine's completes it with no status line, so the upload
+// transport asks for the status code before it believes a reply.
+TEST(WineDiffers, AConnectionClosedWithoutAnAnswerCompletesTheRequest) {
+    corvela::InternetHandle library(InternetOpenW(L"corvela-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    corvela::InternetHandle connection(InternetConnectW(library.Get(), L"127.0.0.1",
+                                                        static_cast<INTERNET_PORT>(test::UploadPort()), nullptr,
+                                                        nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    corvela::InternetHandle request(HttpOpenRequestW(connection.Get(), L"POST", L"/drop/1000000/x", nullptr, nullptr,
+                                                     nullptr, INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    ASSERT_TRUE(request);
+    INTERNET_BUFFERSW buffers = {};
+    buffers.dwStructSize = sizeof(buffers);
+    buffers.dwBufferTotal = 4;
+    ASSERT_TRUE(HttpSendRequestExW(request.Get(), &buffers, nullptr, 0, 0));
+    DWORD written = 0;
+    InternetWriteFile(request.Get(), "body", 4, &written);
+    EXPECT_EQ(HttpEndRequestW(request.Get(), nullptr, 0, 0) != FALSE, test::Expected(false, true));
+}
+
 }  // namespace

@@ -9,7 +9,7 @@
 
 #include "corvela_h.h"
 #include "framework/handles.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "transport/download_file.h"
 #include "transport/http_upload.h"
 #include "support.h"

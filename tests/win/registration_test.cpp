@@ -278,6 +278,9 @@ TEST_F(UserRegistration, WritesTheMachinesEntriesBelowTheUsersClassesOnly) {
 TEST_F(UserRegistration, TheUsersEntriesLeadToAWorkingControl) {
     ASSERT_EQ(RunRegsvr32(L"/n /i:user"), 0u);
     UserClasses user;
+    CLSID by_prog_id = {};
+    EXPECT_EQ(CLSIDFromProgID(L"CORVELA.CorvelaCtrl.1", &by_prog_id) == S_OK, test::Expected(true, false))
+        << "whether COM sees the user's classes";
     CLSID clsid = {};
     ASSERT_EQ(CLSIDFromString(Value(L"CORVELA.CorvelaCtrl.1\\CLSID", nullptr, user.get()).c_str(), &clsid), S_OK);
     const std::wstring server = Value(L"CLSID\\" + GuidText(clsid) + L"\\InprocServer32", nullptr, user.get());

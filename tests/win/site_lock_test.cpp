@@ -12,7 +12,7 @@
 
 #include "corvela_h.h"
 #include "framework/drop_files.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "support.h"
 
 namespace {

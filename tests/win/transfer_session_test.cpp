@@ -6,7 +6,7 @@
 
 #include "common/language.h"
 #include "corvela_h.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "session/transfer_worker.h"
 #include "session/progress_dlg.h"
 #include "support.h"

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "programs/process_figures.h"
 #include "session/progress_channel.h"
 #include "transport/http_upload.h"
@@ -575,8 +575,8 @@ TEST_F(UploadTransport, RetriesOfAPieceAreBounded) {
 }
 
 // A library that completes the pre-pass has taken the server's answer to a
-// body it never sent (Wine's does, even for 401); writing the body after that
-// would crash inside Wine's WinInet.
+// body it never sent (Wine's does, even for 401, as the WineDiffers tests
+// check); writing the body after that would crash inside Wine's WinInet.
 TEST_F(UploadTransport, PrePassThatCompletesFailsWithoutWritingTheBody) {
     Job job;
     job.path = MakeFile(L"early.doc", Pattern(10000));

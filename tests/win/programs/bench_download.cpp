@@ -13,7 +13,7 @@
 #include <cwchar>
 
 #include "framework/handles.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "session/progress_channel.h"
 #include "transport/download_file.h"
 

@@ -18,7 +18,7 @@
 
 #include "batch_bench.h"
 #include "framework/handles.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "hosted_control.h"
 #include "session/progress_channel.h"
 #include "transport/http_upload.h"

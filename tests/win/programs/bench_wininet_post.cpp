@@ -17,7 +17,7 @@
 
 #include "batch_bench.h"
 #include "framework/handles.h"
-#include "framework/wide.h"
+#include "common/wide.h"
 #include "transport/split_url.h"
 
 namespace {

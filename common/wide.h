@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <vector>
+
 #include "common/text.h"
 
 namespace corvela {
@@ -26,6 +28,13 @@ inline Text FromBstr(BSTR text) { return text ? FromW(text, SysStringLen(text)) 
 
 inline BSTR ToBstr(const Text& text) {
     return SysAllocStringLen(W(text), static_cast<UINT>(text.size()));
+}
+
+// The whole text of a window, however long.
+inline Text WindowText(HWND window) {
+    std::vector<wchar_t> text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    const int copied = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    return FromW(text.data(), static_cast<size_t>(copied > 0 ? copied : 0));
 }
 
 }  // namespace corvela
