@@ -1,5 +1,5 @@
 """The deployment packages: what each holds, the one version they all carry,
-their signatures, and installing and removing the x64 MSI under Wine.
+their signatures, and installing and removing the MSIs under Wine.
 
 scripts/test-packages.sh builds the packages into CORVELA_DIST, signed with a
 throwaway certificate (CORVELA_TEST_CA), and runs this in a private Wine
@@ -29,6 +29,12 @@ REGISTERED_KEYS = [
     "Interface\\{FE88F569-8564-41D8-A058-6253E3E87CFE}",
 ]
 SAFE_CATEGORIES = ["{7DD95801-9882-11CF-9FA9-00AA006C42C4}", "{7DD95802-9882-11CF-9FA9-00AA006C42C4}"]
+# Where each MSI installs, in which registry view, and whether its module can
+# run here (32-bit programs cannot run on this kernel).
+INSTALLATIONS = {
+    "x64": {"folder": "Program Files", "view": "/reg:64", "runs": True},
+    "x86": {"folder": "Program Files (x86)", "view": "/reg:32", "runs": False},
+}
 
 
 def run(*command, timeout=120):
@@ -155,28 +161,43 @@ def wine(*arguments, timeout=180):
     return run("wine", *arguments, timeout=timeout)
 
 
-def machine_key_exists(key):
-    return wine("reg", "query", f"HKLM\\Software\\Classes\\{key}", timeout=60).returncode == 0
+def machine_key_exists(key, view):
+    return wine("reg", "query", f"HKLM\\Software\\Classes\\{key}", view, timeout=60).returncode == 0
+
+
+def msiexec(action, arch):
+    return wine("msiexec", action, wine("winepath", "-w", str(msi(arch))).stdout.strip(), "/qn").returncode
+
+
+def installed_folder(arch):
+    return Path(os.environ["WINEPREFIX"]) / "drive_c" / INSTALLATIONS[arch]["folder"] / "Corvela"
 
 
 # In the Wine session that scripts/test-packages.sh starts.
 class MsiInstallation(unittest.TestCase):
-    def test_installs_a_working_control_and_leaves_nothing_behind(self):
-        package = wine("winepath", "-w", str(msi("x64"))).stdout.strip()
-        installed = Path(os.environ["WINEPREFIX"]) / "drive_c" / "Program Files" / "Corvela"
-
-        self.assertEqual(wine("msiexec", "/i", package, "/qn").returncode, 0)
-        self.assertEqual((installed / "CORVELA.OCX").read_bytes(), module("x64").read_bytes())
+    def assert_registered(self, arch):
+        view = INSTALLATIONS[arch]["view"]
         for key in REGISTERED_KEYS + [f"CLSID\\{CONTROL_CLSID}\\Implemented Categories\\{c}" for c in SAFE_CATEGORIES]:
-            self.assertTrue(machine_key_exists(key), key)
-        script = wine("winepath", "-w", str(Path(__file__).with_name("installed_control.js"))).stdout.strip()
-        created = wine("cscript", "//nologo", script, timeout=120)
-        self.assertEqual(created.returncode, 0, created.stdout + created.stderr)
+            self.assertTrue(machine_key_exists(key, view), key)
+        if INSTALLATIONS[arch]["runs"]:
+            script = wine("winepath", "-w", str(Path(__file__).with_name("installed_control.js"))).stdout.strip()
+            created = wine("cscript", "//nologo", script, timeout=120)
+            self.assertEqual(created.returncode, 0, created.stdout + created.stderr)
 
-        self.assertEqual(wine("msiexec", "/x", package, "/qn").returncode, 0)
-        self.assertFalse(installed.exists())
-        for key in REGISTERED_KEYS:
-            self.assertFalse(machine_key_exists(key), key)
+    def assert_nothing_left(self):
+        for arch, installation in INSTALLATIONS.items():
+            self.assertFalse(installed_folder(arch).exists())
+            for key in REGISTERED_KEYS:
+                self.assertFalse(machine_key_exists(key, installation["view"]), key)
+
+    def test_installs_a_working_control_and_leaves_nothing_behind(self):
+        for arch in INSTALLATIONS:
+            with self.subTest(arch=arch):
+                self.assertEqual(msiexec("/i", arch), 0)
+                self.assertEqual((installed_folder(arch) / "CORVELA.OCX").read_bytes(), module(arch).read_bytes())
+                self.assert_registered(arch)
+                self.assertEqual(msiexec("/x", arch), 0)
+                self.assert_nothing_left()
 
 
 if __name__ == "__main__":
