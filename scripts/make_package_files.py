@@ -8,6 +8,11 @@ so the installer writes exactly what the module writes itself and the two
 cannot drift. The module path in the recording becomes the installed file's
 path; the x86 package takes the 32-bit type library entry in place of the
 64-bit one, which is the only entry that depends on the architecture.
+
+Both packages may be installed on one 64-bit machine, whose 32-bit and 64-bit
+registry views share the type library's keys: the library entries both
+packages write there form one component that both carry alike, so that
+Windows Installer counts it for each product and removes it with the last.
 """
 
 import argparse
@@ -20,6 +25,12 @@ USER_CLASSES = "HKEY_CURRENT_USER\\Software\\Classes\\"
 # The platform's category definitions are shared by every control that
 # names them: an uninstall must not take them away.
 SHARED_KEYS = ("Component Categories",)
+# Keys that 64-bit Windows keeps once for both registry views.
+KEYS_BOTH_VIEWS_SHARE = ("TypeLib",)
+# The library's entry for one platform: the only one that differs by architecture.
+PLATFORM_ENTRY = r"^(TypeLib\\[^\\]+\\[^\\]+\\[0-9a-fA-F]+\\)win(64|32)$"
+# The same in both packages, and 32-bit in both, so that it is one component.
+BOTH_VIEWS_COMPONENT_GUID = "{B2E755BF-25CA-4454-950C-EFAF5021A7AC}"
 FILE_ID = "CorvelaOcx"
 
 ARCHITECTURES = {
@@ -76,11 +87,15 @@ def unescape(text):
     return re.sub(r"\\(.)", lambda m: replacements.get(m.group(1), m.group(1)), text)
 
 
+def is_under(key, parents):
+    return any(key == parent or key.startswith(parent + "\\") for parent in parents)
+
+
 def registration_entries(before, after):
     """The keys and values the registration added, without shared keys."""
     added = {}
     for key, values in after.items():
-        if any(key == shared or key.startswith(shared + "\\") for shared in SHARED_KEYS):
+        if is_under(key, SHARED_KEYS):
             continue
         new_values = {n: v for n, v in values.items() if before.get(key, {}).get(n) != v}
         if new_values or key not in before:
@@ -91,8 +106,12 @@ def registration_entries(before, after):
 def for_architecture(entries, arch):
     if arch == "x64":
         return entries
-    return {re.sub(r"^(TypeLib\\[^\\]+\\[^\\]+\\[0-9a-fA-F]+\\)win64$", r"\1win32", key): values
-            for key, values in entries.items()}
+    return {re.sub(PLATFORM_ENTRY, r"\1win32", key): values for key, values in entries.items()}
+
+
+def in_both_views(key):
+    """Whether both packages write this key alike where both views see it."""
+    return is_under(key, KEYS_BOTH_VIEWS_SHARE) and not re.match(PLATFORM_ENTRY, key)
 
 
 def formatted(text):
@@ -140,6 +159,13 @@ def registry_values(entries, paths):
     return rows
 
 
+def registry_value(key, name, value):
+    attributes = {"Root": "HKCR", "Key": key, "Type": "string", "Value": value}
+    if name is not None:
+        attributes["Name"] = name
+    return attributes
+
+
 def write_wxs(path, arch, version, module, rows):
     settings = ARCHITECTURES[arch]
     ns = "http://schemas.microsoft.com/wix/2006/wi"
@@ -162,13 +188,23 @@ def write_wxs(path, arch, version, module, rows):
     # wixl looks a source up relative to the folder of the file that names it.
     source = os.path.relpath(module, os.path.dirname(os.path.abspath(path)))
     element(component, "File", Id=FILE_ID, Name="CORVELA.OCX", Source=source, KeyPath="yes")
-    for key, name, value in rows:
-        attributes = {"Root": "HKCR", "Key": key, "Type": "string", "Value": value}
-        if name is not None:
-            attributes["Name"] = name
-        element(component, "RegistryValue", **attributes)
+    for row in rows:
+        if not in_both_views(row[0]):
+            element(component, "RegistryValue", **registry_value(*row))
+    # Directly below TARGETDIR, as neither architecture's folder suits a
+    # component that both packages carry. Its first value, the library's
+    # name, is the key path by which the installer finds it present.
+    both = [row for row in rows if in_both_views(row[0])]
+    if not both or both[0][1] == "*":
+        sys.exit("the recording holds no type library value for both registry views")
+    shared = element(target, "Component", Id="BothViews", Guid=BOTH_VIEWS_COMPONENT_GUID, Win64="no")
+    key_path, *others = both
+    element(shared, "RegistryValue", KeyPath="yes", **registry_value(*key_path))
+    for row in others:
+        element(shared, "RegistryValue", **registry_value(*row))
     feature = element(product, "Feature", Id="Complete", Level="1")
     element(feature, "ComponentRef", Id="Module")
+    element(feature, "ComponentRef", Id="BothViews")
     ET.indent(wix)
     ET.ElementTree(wix).write(path, encoding="utf-8", xml_declaration=True)
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the deployment packages signed with a throwaway certificate and
 # tests them: their contents, version and signatures, and installing and
-# removing the MSIs of both architectures in a private Wine session.
+# removing the MSIs, alone and side by side, in a private Wine session.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

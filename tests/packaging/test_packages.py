@@ -18,17 +18,20 @@ ROOT = Path(__file__).resolve().parents[2]
 DIST = Path(os.environ["CORVELA_DIST"])
 TEST_CA = os.environ["CORVELA_TEST_CA"]
 CONTROL_CLSID = "{22C0BDC4-1418-4D8A-BCEE-049597103EF0}"
+LIBRARY = "TypeLib\\{8CC50065-96C8-4751-A991-C5026DB72DA7}"
 PE_MACHINES = {"x64": 0x8664, "x86": 0x14C}
 # What the machine registration owns, below the machine's classes.
 REGISTERED_KEYS = [
     f"CLSID\\{CONTROL_CLSID}",
     "CLSID\\{EFD14063-0961-4B3C-A547-3EA9E78FA9F3}",
     "CORVELA.CorvelaCtrl.1",
-    "TypeLib\\{8CC50065-96C8-4751-A991-C5026DB72DA7}",
+    LIBRARY,
     "Interface\\{68B04726-33A0-4366-87A7-167090092776}",
     "Interface\\{FE88F569-8564-41D8-A058-6253E3E87CFE}",
 ]
 SAFE_CATEGORIES = ["{7DD95801-9882-11CF-9FA9-00AA006C42C4}", "{7DD95802-9882-11CF-9FA9-00AA006C42C4}"]
+# The library's name, flags and help folder: one copy that both registry views see.
+LIBRARY_VALUES = [f"{LIBRARY}\\1.0", f"{LIBRARY}\\1.0\\FLAGS", f"{LIBRARY}\\1.0\\HELPDIR"]
 # Where each MSI installs, in which registry view, and whether its module can
 # run here (32-bit programs cannot run on this kernel).
 INSTALLATIONS = {
@@ -130,8 +133,8 @@ class PackageContents(unittest.TestCase):
         self.assertIn("Template: x64;1033", run("msiinfo", "suminfo", str(msi("x64"))).stdout)
         folders = {row["Directory"]: row["Directory_Parent"] for row in msi_rows(msi("x86"), "Directory")}
         self.assertEqual(folders["INSTALLDIR"], "ProgramFilesFolder")
-        (component,) = msi_rows(msi("x86"), "Component")
-        self.assertEqual(int(component["Attributes"]) & 256, 0)  # not a 64-bit component
+        for component in msi_rows(msi("x86"), "Component"):
+            self.assertEqual(int(component["Attributes"]) & 256, 0)  # not a 64-bit component
 
         def entries(arch):
             return sorted((row["Key"], row["Name"], row["Value"]) for row in msi_rows(msi(arch), "Registry"))
@@ -165,6 +168,14 @@ def machine_key_exists(key, view):
     return wine("reg", "query", f"HKLM\\Software\\Classes\\{key}", view, timeout=60).returncode == 0
 
 
+def machine_default_value(key, view):
+    """The key's default value; None when the key is missing or has none,
+    which reg shows as "(value not set)"."""
+    output = wine("reg", "query", f"HKLM\\Software\\Classes\\{key}", "/ve", view, timeout=60).stdout
+    shown = [line.split("REG_SZ", 1)[1].strip() for line in output.splitlines() if "REG_SZ" in line]
+    return shown[0] if shown and shown[0] != "(value not set)" else None
+
+
 def msiexec(action, arch):
     return wine("msiexec", action, wine("winepath", "-w", str(msi(arch))).stdout.strip(), "/qn").returncode
 
@@ -179,6 +190,8 @@ class MsiInstallation(unittest.TestCase):
         view = INSTALLATIONS[arch]["view"]
         for key in REGISTERED_KEYS + [f"CLSID\\{CONTROL_CLSID}\\Implemented Categories\\{c}" for c in SAFE_CATEGORIES]:
             self.assertTrue(machine_key_exists(key, view), key)
+        for key in LIBRARY_VALUES:
+            self.assertIsNotNone(machine_default_value(key, view), key)
         if INSTALLATIONS[arch]["runs"]:
             script = wine("winepath", "-w", str(Path(__file__).with_name("installed_control.js"))).stdout.strip()
             created = wine("cscript", "//nologo", script, timeout=120)
@@ -197,6 +210,17 @@ class MsiInstallation(unittest.TestCase):
                 self.assertEqual((installed_folder(arch) / "CORVELA.OCX").read_bytes(), module(arch).read_bytes())
                 self.assert_registered(arch)
                 self.assertEqual(msiexec("/x", arch), 0)
+                self.assert_nothing_left()
+
+    def test_removing_one_package_leaves_the_other_registered(self):
+        for removed, kept in [("x86", "x64"), ("x64", "x86")]:
+            with self.subTest(removed=removed):
+                self.assertEqual(msiexec("/i", "x64"), 0)
+                self.assertEqual(msiexec("/i", "x86"), 0)
+                self.assertEqual(msiexec("/x", removed), 0)
+                self.assertFalse(installed_folder(removed).exists())
+                self.assert_registered(kept)
+                self.assertEqual(msiexec("/x", kept), 0)
                 self.assert_nothing_left()
 
 
