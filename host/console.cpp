@@ -35,6 +35,10 @@ Text ResultText(HRESULT result) {
     // The platform has no words for this one everywhere, and it is the
     // commonest failure of a page: a class id that names no installed class.
     if (result == REGDB_E_CLASSNOTREG) return u"the class is not registered (0x80040154)";
+    // And a call of a member an object does not have, or one it does not
+    // offer to this page.
+    if (result == DISP_E_UNKNOWNNAME) return u"the object has no member of that name (0x80020006)";
+    if (result == DISP_E_MEMBERNOTFOUND) return u"the object has no such member (0x80020003)";
     wchar_t* words = nullptr;
     const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                             FORMAT_MESSAGE_IGNORE_INSERTS,
