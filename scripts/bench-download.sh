@@ -13,10 +13,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${CORVELA_WIN_BUILD:-$root/build/win64}
 bytes=${BENCH_BYTES:-1073741824}
 limit=${BENCH_TIME_LIMIT:-1800}
-for program in bench_download bench_wininet_get; do
-    [ -x "$build/$program.exe" ] || { echo "missing $build/$program.exe (build the x64 tree first)"; exit 1; }
-done
 source "$root/scripts/wine-session.sh"
+require_programs "$build" bench_download bench_wininet_get
 
 wine_session_start
 start_server download_server

@@ -28,10 +28,8 @@ small_bytes=${BENCH_SMALL_BYTES:-65536}
 small_rounds=${BENCH_SMALL_ROUNDS:-3}
 cases=${*:-large small}
 source "$root/scripts/wine-session.sh"
+require_programs "$build" bench_upload bench_wininet_post
 
-for program in bench_upload bench_wininet_post; do
-    [ -x "$build/$program.exe" ] || { echo "missing $build/$program.exe: build the x64 tree first"; exit 1; }
-done
 
 wine_session_start
 start_server upload_server

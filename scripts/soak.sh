@@ -12,10 +12,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${CORVELA_WIN_BUILD:-$root/build/win64}
 batches=${SOAK_BATCHES:-1000}
-for program in soak record_command_line; do
-    [ -x "$build/$program.exe" ] || { echo "missing $build/$program.exe: build the x64 tree first"; exit 1; }
-done
 source "$root/scripts/wine-session.sh"
+require_programs "$build" soak record_command_line
 
 wine_session_start
 start_server upload_server

@@ -9,6 +9,8 @@
 #                               storage folder) and RECEIVER_LOG (its log, a
 #                               line per request); ARGS are receiver options
 #   run_wine SECONDS ARGS...    wine with a time limit
+#   require_programs DIR NAME...  stops the script unless DIR holds NAME.exe
+#                               for each NAME (programs of the x64 build)
 #   mount_small_disk NAME OPTS  mounts a small tmpfs (mount -o OPTS, e.g.
 #                               size=1m) at $SESSION_DIR/NAME; where this
 #                               machine does not allow it, fails and leaves
@@ -130,6 +132,13 @@ mount_small_disk() {
         return 1
     fi
     SESSION_MOUNTS+=("$folder")
+}
+
+require_programs() {
+    local dir=$1 program; shift
+    for program in "$@"; do
+        [ -x "$dir/$program.exe" ] || { echo "missing $dir/$program.exe: build the x64 tree first"; exit 1; }
+    done
 }
 
 run_wine() {

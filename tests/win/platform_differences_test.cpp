@@ -49,47 +49,39 @@ TEST(WineDiffers, TheReadPositionOfARequestCannotMove) {
     EXPECT_EQ(end, test::Expected<DWORD>(100, INVALID_SET_FILE_POINTER));
 }
 
+// Posts a body of four bytes to `target` on the upload server; the error
+// HttpEndRequest ended with, ERROR_SUCCESS when it completed the request.
+DWORD EndOfAShortPost(const wchar_t* target, const wchar_t* user, const wchar_t* password) {
+    corvela::InternetHandle library(InternetOpenW(L"corvela-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    corvela::InternetHandle connection(InternetConnectW(library.Get(), L"127.0.0.1",
+                                                        static_cast<INTERNET_PORT>(test::UploadPort()), user,
+                                                        password, INTERNET_SERVICE_HTTP, 0, 0));
+    corvela::InternetHandle request(HttpOpenRequestW(connection.Get(), L"POST", target, nullptr, nullptr, nullptr,
+                                                     INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    EXPECT_TRUE(request);
+    INTERNET_BUFFERSW buffers = {};
+    buffers.dwStructSize = sizeof(buffers);
+    buffers.dwBufferTotal = 4;
+    EXPECT_TRUE(HttpSendRequestExW(request.Get(), &buffers, nullptr, 0, 0));
+    DWORD written = 0;
+    InternetWriteFile(request.Get(), "body", 4, &written);
+    return HttpEndRequestW(request.Get(), nullptr, 0, 0) ? ERROR_SUCCESS : GetLastError();
+}
+
 // The upload tests put a scripted library in front of WinInet for
 // authentication retries: with the page's credentials a Windows library
 // answers a challenge with ERROR_INTERNET_FORCE_RETRY and sends again, while
 // Wine's hands the 401 over as the final answer.
 TEST(WineDiffers, AChallengeIsTheFinalAnswer) {
-    corvela::InternetHandle library(InternetOpenW(L"corvela-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    corvela::InternetHandle connection(InternetConnectW(library.Get(), L"127.0.0.1",
-                                                        static_cast<INTERNET_PORT>(test::UploadPort()), L"kim",
-                                                        L"secret", INTERNET_SERVICE_HTTP, 0, 0));
-    corvela::InternetHandle request(HttpOpenRequestW(connection.Get(), L"POST", L"/challenge/x", nullptr, nullptr,
-                                                     nullptr, INTERNET_FLAG_NO_CACHE_WRITE, 0));
-    ASSERT_TRUE(request);
-    INTERNET_BUFFERSW buffers = {};
-    buffers.dwStructSize = sizeof(buffers);
-    buffers.dwBufferTotal = 4;
-    ASSERT_TRUE(HttpSendRequestExW(request.Get(), &buffers, nullptr, 0, 0));
-    DWORD written = 0;
-    InternetWriteFile(request.Get(), "body", 4, &written);
-    const bool ended = HttpEndRequestW(request.Get(), nullptr, 0, 0) != FALSE;
-    const DWORD error = ended ? ERROR_SUCCESS : GetLastError();
-    EXPECT_EQ(error, test::Expected<DWORD>(ERROR_INTERNET_FORCE_RETRY, ERROR_SUCCESS));
+    EXPECT_EQ(EndOfAShortPost(L"/challenge/x", L"kim", L"secret"),
+              test::Expected<DWORD>(ERROR_INTERNET_FORCE_RETRY, ERROR_SUCCESS));
 }
 
 // A server that reads the body and closes without answering: Windows' library
 // fails the request, Wine's completes it with no status line, so the upload
 // transport asks for the status code before it believes a reply.
 TEST(WineDiffers, AConnectionClosedWithoutAnAnswerCompletesTheRequest) {
-    corvela::InternetHandle library(InternetOpenW(L"corvela-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    corvela::InternetHandle connection(InternetConnectW(library.Get(), L"127.0.0.1",
-                                                        static_cast<INTERNET_PORT>(test::UploadPort()), nullptr,
-                                                        nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-    corvela::InternetHandle request(HttpOpenRequestW(connection.Get(), L"POST", L"/drop/1000000/x", nullptr, nullptr,
-                                                     nullptr, INTERNET_FLAG_NO_CACHE_WRITE, 0));
-    ASSERT_TRUE(request);
-    INTERNET_BUFFERSW buffers = {};
-    buffers.dwStructSize = sizeof(buffers);
-    buffers.dwBufferTotal = 4;
-    ASSERT_TRUE(HttpSendRequestExW(request.Get(), &buffers, nullptr, 0, 0));
-    DWORD written = 0;
-    InternetWriteFile(request.Get(), "body", 4, &written);
-    EXPECT_EQ(HttpEndRequestW(request.Get(), nullptr, 0, 0) != FALSE, test::Expected(false, true));
+    EXPECT_EQ(EndOfAShortPost(L"/drop/1000000/x", nullptr, nullptr) == ERROR_SUCCESS, test::Expected(false, true));
 }
 
 }  // namespace
