@@ -1,13 +1,13 @@
 #include "control/corvela_ctrl.h"
 
 #include "common/language.h"
+#include "common/wide.h"
 #include "control/last_created_control.h"
-#include "filelist/columns.h"
 #include "control/site_lock.h"
+#include "filelist/columns.h"
 #include "framework/common_controls.h"
 #include "framework/page_url.h"
 #include "framework/resources.h"
-#include "common/wide.h"
 #include "module/guids.h"
 
 namespace corvela {

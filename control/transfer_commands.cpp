@@ -1,9 +1,10 @@
 // The transfer commands: queueing files and URLs, running a batch under the
 // progress dialog and handing the per-file results back to script.
 #include "control/corvela_ctrl.h"
+
 #include "common/local_files.h"
-#include "control/last_created_control.h"
 #include "common/wide.h"
+#include "control/last_created_control.h"
 #include "session/progress_dlg.h"
 
 namespace corvela {

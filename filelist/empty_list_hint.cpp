@@ -1,9 +1,9 @@
 #include "filelist/empty_list_hint.h"
 
 #include "common/constants.h"
+#include "common/wide.h"
 #include "framework/handles.h"
 #include "framework/resources.h"
-#include "common/wide.h"
 
 namespace corvela {
 namespace {

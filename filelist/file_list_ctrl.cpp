@@ -4,13 +4,13 @@
 #include <vector>
 
 #include "common/constants.h"
+#include "common/wide.h"
 #include "control/corvela_ctrl.h"
 #include "filelist/columns.h"
 #include "filelist/drop_filter.h"
 #include "filelist/empty_list_hint.h"
 #include "filelist/file_list_model.h"
 #include "framework/resources.h"
-#include "common/wide.h"
 
 namespace corvela {
 namespace {

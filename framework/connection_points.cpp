@@ -2,8 +2,8 @@
 
 #include <olectl.h>
 
-#include "framework/enumerator.h"
 #include "common/wide.h"
+#include "framework/enumerator.h"
 
 namespace corvela {
 namespace {

@@ -1,8 +1,8 @@
 #include "framework/dispatch.h"
 
 #include "common/constants.h"
-#include "framework/resources.h"
 #include "common/wide.h"
+#include "framework/resources.h"
 
 namespace corvela {
 

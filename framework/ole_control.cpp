@@ -3,10 +3,10 @@
 #include <olectl.h>
 
 #include "common/language.h"
+#include "common/wide.h"
 #include "framework/enumerator.h"
 #include "framework/resources.h"
 #include "framework/result.h"
-#include "common/wide.h"
 
 namespace corvela {
 namespace {

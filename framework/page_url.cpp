@@ -4,8 +4,8 @@
 #include <servprov.h>
 #include <shlguid.h>
 
-#include "framework/com_ptr.h"
 #include "common/wide.h"
+#include "framework/com_ptr.h"
 
 namespace corvela {
 namespace {

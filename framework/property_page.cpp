@@ -1,9 +1,9 @@
 #include "framework/property_page.h"
 
 #include "common/language.h"
+#include "common/wide.h"
 #include "framework/resources.h"
 #include "framework/result.h"
-#include "common/wide.h"
 
 namespace corvela {
 namespace {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "common/constants.h"
+#include "common/wide.h"
 #include "framework/com_ptr.h"
 #include "framework/resources.h"
-#include "common/wide.h"
 
 namespace corvela {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "framework/com_object.h"
 #include "common/wide.h"
+#include "framework/com_object.h"
 
 namespace corvela {
 namespace {

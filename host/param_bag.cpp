@@ -1,7 +1,7 @@
 #include "host/param_bag.h"
 
-#include "framework/com_object.h"
 #include "common/wide.h"
+#include "framework/com_object.h"
 
 namespace corvela {
 namespace {

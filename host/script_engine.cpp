@@ -2,8 +2,8 @@
 
 #include "host/script_engine.h"
 
-#include "framework/com_object.h"
 #include "common/wide.h"
+#include "framework/com_object.h"
 #include "host/console.h"
 
 namespace corvela {

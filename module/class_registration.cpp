@@ -1,9 +1,9 @@
 #include "module/class_registration.h"
 
 #include "common/constants.h"
+#include "common/wide.h"
 #include "framework/registration.h"
 #include "framework/resources.h"
-#include "common/wide.h"
 #include "module/guids.h"
 
 namespace corvela {

@@ -3,11 +3,11 @@
 #include <olectl.h>
 
 #include "common/constants.h"
+#include "common/wide.h"
 #include "control/corvela_ctrl.h"
 #include "framework/module.h"
 #include "framework/property_page.h"
 #include "framework/registration.h"
-#include "common/wide.h"
 #include "module/class_registration.h"
 #include "module/guids.h"
 

@@ -5,8 +5,8 @@
 #include "common/constants.h"
 #include "common/language.h"
 #include "common/local_files.h"
-#include "framework/common_controls.h"
 #include "common/wide.h"
+#include "framework/common_controls.h"
 #include "session/transfer_worker.h"
 #include "transport/download_file.h"
 

@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "common/local_files.h"
+#include "common/wide.h"
 #include "framework/com_ptr.h"
 #include "framework/resources.h"
-#include "common/wide.h"
 #include "shell/folder_path.h"
 
 namespace corvela {

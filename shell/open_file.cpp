@@ -3,8 +3,8 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include "framework/handles.h"
 #include "common/wide.h"
+#include "framework/handles.h"
 #include "shell/open_command.h"
 #include "shell/platform_paths.h"
 #include "shell/registry_key.h"

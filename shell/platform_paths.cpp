@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "framework/handles.h"
 #include "common/wide.h"
+#include "framework/handles.h"
 
 namespace corvela {
 namespace {

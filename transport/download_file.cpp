@@ -8,9 +8,9 @@
 #include <optional>
 #include <vector>
 
+#include "common/wide.h"
 #include "framework/handles.h"
 #include "framework/resources.h"
-#include "common/wide.h"
 #include "session/progress_channel.h"
 #include "shell/platform_paths.h"
 #include "transport/cache_folder.h"

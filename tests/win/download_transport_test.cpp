@@ -17,12 +17,12 @@
 #include <thread>
 #include <vector>
 
-#include "framework/resources.h"
-#include "common/wide.h"
-#include "session/progress_channel.h"
 #include "common/local_files.h"
-#include "transport/download_file.h"
+#include "common/wide.h"
+#include "framework/resources.h"
+#include "session/progress_channel.h"
 #include "support.h"
+#include "transport/download_file.h"
 
 namespace {
 

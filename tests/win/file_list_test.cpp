@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "common/constants.h"
+#include "common/wide.h"
 #include "corvela_h.h"
 #include "framework/drop_files.h"
-#include "common/wide.h"
 #include "support.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <mutex>
 #include <thread>
 
-#include "corvela_h.h"
 #include "common/wide.h"
+#include "corvela_h.h"
 #include "shell/folder_dialog.h"
 #include "support.h"
 

@@ -7,12 +7,12 @@
 
 #include <string>
 
+#include "common/wide.h"
 #include "corvela_h.h"
 #include "framework/handles.h"
-#include "common/wide.h"
+#include "support.h"
 #include "transport/download_file.h"
 #include "transport/http_upload.h"
-#include "support.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include <string>
 
+#include "common/wide.h"
 #include "corvela_h.h"
 #include "framework/drop_files.h"
-#include "common/wide.h"
 #include "support.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <atomic>
 
 #include "common/language.h"
-#include "corvela_h.h"
 #include "common/wide.h"
-#include "session/transfer_worker.h"
+#include "corvela_h.h"
 #include "session/progress_dlg.h"
+#include "session/transfer_worker.h"
 #include "support.h"
 
 namespace {

@@ -18,8 +18,8 @@
 #include "common/wide.h"
 #include "programs/process_figures.h"
 #include "session/progress_channel.h"
-#include "transport/http_upload.h"
 #include "support.h"
+#include "transport/http_upload.h"
 
 namespace {
 

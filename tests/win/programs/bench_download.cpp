@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "framework/handles.h"
 #include "common/wide.h"
+#include "framework/handles.h"
 #include "session/progress_channel.h"
 #include "transport/download_file.h"
 

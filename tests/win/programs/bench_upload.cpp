@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "batch_bench.h"
-#include "framework/handles.h"
 #include "common/wide.h"
+#include "framework/handles.h"
 #include "hosted_control.h"
 #include "session/progress_channel.h"
 #include "transport/http_upload.h"

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "batch_bench.h"
-#include "framework/handles.h"
 #include "common/wide.h"
+#include "framework/handles.h"
 #include "transport/split_url.h"
 
 namespace {
