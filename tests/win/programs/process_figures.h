@@ -1,9 +1,8 @@
-// What a process holds, read from inside it: heap bytes in use, kernel
-// handles, USER and GDI objects, private bytes.
+// What a process holds, read from inside it: heap bytes in use and its
+// windows.
 #pragma once
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdint>
 
@@ -22,19 +21,6 @@ inline uint64_t HeapBytesInUse() {
         HeapUnlock(heaps[i]);
     }
     return total;
-}
-
-inline DWORD KernelHandles() {
-    DWORD count = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &count);
-    return count;
-}
-
-inline uint64_t PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX memory = {};
-    memory.cb = sizeof memory;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-    return memory.PrivateUsage;
 }
 
 // The windows of this process, top-level and child: the USER objects a
