@@ -116,6 +116,30 @@ def _utf16_units(text):
     return len(text.encode("utf-16-le", "surrogatepass")) // 2
 
 
+class Response:
+    """What a handler answers: status, headers of its own and a body that is
+    bytes or an open file (sent in blocks, closed once sent)."""
+
+    def __init__(self, status, body, headers=(), content_type="text/plain; charset=utf-8", length=None):
+        self.status = status
+        self.body = body
+        self.headers = list(headers)
+        self.content_type = content_type
+        self.length = len(body) if length is None else length
+
+    def all_headers(self):
+        return self.headers + [("Content-Type", self.content_type), ("Content-Length", str(self.length))]
+
+    def body_iterable(self, environ):
+        if isinstance(self.body, bytes):
+            return [self.body]
+        return environ.get("wsgi.file_wrapper", FileWrapper)(self.body, READ_BLOCK_BYTES)
+
+    def close(self):
+        if not isinstance(self.body, bytes):
+            self.body.close()
+
+
 class Receiver:
     def __init__(self, config):
         self.config = config
@@ -127,23 +151,29 @@ class Receiver:
         self.slots = threading.BoundedSemaphore(config.max_uploads)
 
     def __call__(self, environ, start_response):
+        """The one place that answers a request and writes its log line:
+        every handler returns a Response and fills in the log entry."""
         entry = {"client": environ.get("REMOTE_ADDR", "-"), "user": "-", "method": environ.get("REQUEST_METHOD", "")}
         try:
-            if entry["method"] == "POST":
-                status, body, headers = self.upload(environ, entry)
-            elif entry["method"] in ("GET", "HEAD"):
-                return self.download(environ, start_response, entry)
-            else:
-                status, body, headers = 405, b"", [("Allow", "GET, HEAD, POST")]
-                entry["result"] = "refused"
+            response = self.respond(environ, entry)
         except Exception as error:  # an error page would count as a reply; only ERROR fails the file
-            status, body, headers = 500, FAILURE_REPLY, []
+            response = Response(500, FAILURE_REPLY)
             entry.update(result="failed", reason="%s: %s" % (type(error).__name__, error))
-        entry["status"] = status
+        entry["status"] = response.status
         self.log(environ, entry)
-        start_response("%d %s" % (status, STATUS_TEXTS.get(status, "")), headers + [
-            ("Content-Type", "text/plain; charset=utf-8"), ("Content-Length", str(len(body)))])
-        return [body]
+        start_response("%d %s" % (response.status, STATUS_TEXTS.get(response.status, "")), response.all_headers())
+        if entry["method"] == "HEAD":
+            response.close()
+            return [b""]
+        return response.body_iterable(environ)
+
+    def respond(self, environ, entry):
+        if entry["method"] == "POST":
+            return self.upload(environ, entry)
+        if entry["method"] in ("GET", "HEAD"):
+            return self.download(environ, entry)
+        entry["result"] = "refused"
+        return Response(405, b"", [("Allow", "GET, HEAD, POST")])
 
     # ---- uploads ----
 
@@ -155,7 +185,7 @@ class Receiver:
             headers = []
             if refusal.status == 401:
                 headers.append(("WWW-Authenticate", 'Basic realm="%s", charset="UTF-8"' % self.config.realm))
-            return refusal.status, FAILURE_REPLY, headers
+            return Response(refusal.status, FAILURE_REPLY, headers)
 
     def take_piece(self, environ, entry):
         # Refusals come before the body is read, so a client waiting to
@@ -232,14 +262,14 @@ class Receiver:
         if not complete:
             writer.abandon()
             entry.update(result="cut", reason="the body ended after %d of %d bytes" % (writer.written, length))
-            return 400, FAILURE_REPLY, []
+            return Response(400, FAILURE_REPLY)
         stored = writer.finish()
         received = entry["total"] = writer.state["received"]
         if stored is None:
             entry["result"] = "piece"
-            return 200, b"PIECE %d" % received, []
+            return Response(200, b"PIECE %d" % received)
         entry.update(result="stored", path=stored)
-        return 200, self.reply(environ, guid, stored, str(received)).encode("utf-8"), []
+        return Response(200, self.reply(environ, guid, stored, str(received)).encode("utf-8"))
 
     def copy_body(self, stream, writer, length):
         """Whether all `length` bytes arrived."""
@@ -267,27 +297,18 @@ class Receiver:
 
     # ---- downloads ----
 
-    def download(self, environ, start_response, entry):
+    def download(self, environ, entry):
         path = self.stored_path(environ, entry)
         if self.config.downloads == "off":
             status, path = 405, None
         else:
             status = 200 if path else 404
-        entry.update(result="sent" if path else ("missing" if status == 404 else "refused"), status=status)
+        entry["result"] = "sent" if path else ("missing" if status == 404 else "refused")
         if path is None:
-            self.log(environ, entry)
-            start_response("%d %s" % (status, STATUS_TEXTS[status]),
-                           [("Content-Type", "text/plain; charset=utf-8"), ("Content-Length", "0")])
-            return [b""]
+            return Response(status, b"")
         file = open(path, "rb")
-        size = os.fstat(file.fileno()).st_size
-        entry["bytes"] = size
-        self.log(environ, entry)
-        start_response("200 OK", [("Content-Type", "application/octet-stream"), ("Content-Length", str(size))])
-        if entry["method"] == "HEAD":
-            file.close()
-            return [b""]
-        return environ.get("wsgi.file_wrapper", FileWrapper)(file, READ_BLOCK_BYTES)
+        entry["bytes"] = os.fstat(file.fileno()).st_size
+        return Response(200, file, [], "application/octet-stream", entry["bytes"])
 
     def stored_path(self, environ, entry):
         """The file a GET names, or None. The server has already undone the
