@@ -83,24 +83,47 @@ Text FormatGrouped(int64_t value, char16_t separator) {
     return grouped;
 }
 
-uint32_t LeadingDecimal(const Text& text) {
-    uint64_t value = 0;
-    for (char16_t unit : text) {
-        if (unit < u'0' || unit > u'9') break;
-        value = value * 10 + (unit - u'0');
-        if (value > 0xFFFFFFFFull) return 0xFFFFFFFFu;
-    }
-    return static_cast<uint32_t>(value);
+namespace {
+
+// The value of `unit` as a digit of `base`, or `base` when it is none.
+unsigned DigitValue(char16_t unit, unsigned base) {
+    unsigned value = base;
+    if (unit >= u'0' && unit <= u'9') value = unit - u'0';
+    else if (unit >= u'a' && unit <= u'z') value = unit - u'a' + 10;
+    else if (unit >= u'A' && unit <= u'Z') value = unit - u'A' + 10;
+    return value < base ? value : base;
 }
 
-int WholeNumber(const Text& text, size_t max_digits) {
-    if (text.empty() || text.size() > max_digits) return -1;
-    int value = 0;
-    for (char16_t c : text) {
-        if (c < u'0' || c > u'9') return -1;
-        value = value * 10 + (c - u'0');
+}  // namespace
+
+DigitRun ReadDigits(const Text& text, size_t at, unsigned base, uint64_t limit) {
+    DigitRun run;
+    for (run.end = at; run.end < text.size(); ++run.end) {
+        const unsigned digit = DigitValue(text[run.end], base);
+        if (digit == base) break;
+        ++run.digits;
+        // Checked before the step, so that no number of digits wraps round.
+        if (run.too_large || run.value > (limit - digit) / base) {
+            run.value = limit;
+            run.too_large = true;
+        } else {
+            run.value = run.value * base + digit;
+        }
     }
-    return value;
+    return run;
+}
+
+std::optional<uint64_t> ParseNumber(const Text& text, unsigned base, uint64_t limit) {
+    const DigitRun run = ReadDigits(text, 0, base, limit);
+    if (run.digits == 0 || run.end != text.size() || run.too_large) return std::nullopt;
+    return run.value;
+}
+
+uint32_t LeadingDecimal(const Text& text) { return static_cast<uint32_t>(ReadDigits(text, 0, 10, UINT32_MAX).value); }
+
+int WholeNumber(const Text& text, size_t max_digits) {
+    const std::optional<uint64_t> number = text.size() <= max_digits ? ParseNumber(text, 10, INT32_MAX) : std::nullopt;
+    return number ? static_cast<int>(*number) : -1;
 }
 
 void AppendCodePoint(Text& out, uint32_t cp) {

@@ -2,7 +2,9 @@
 // (std::u16string), so a unit means the same thing on every compiler.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,12 +44,28 @@ Text HexText(uint32_t value);
 // the end is a positive multiple of three (1234567 -> 1,234,567).
 Text FormatGrouped(int64_t value, char16_t separator);
 
+// The digits of a number, read from a text the one way every number of the
+// product is read: digits of `base` (10 or 16, either case) from `at` up to
+// the first unit that is not one. The value never wraps: digits that would
+// take it beyond `limit` leave it at `limit` and set `too_large`.
+struct DigitRun {
+    uint64_t value = 0;
+    size_t end = 0;  // the index after the last digit
+    size_t digits = 0;
+    bool too_large = false;
+};
+DigitRun ReadDigits(const Text& text, size_t at, unsigned base, uint64_t limit);
+
+// A text that is digits of `base` and nothing else, with a value of at most
+// `limit`; nothing for any other text, the empty text included.
+std::optional<uint64_t> ParseNumber(const Text& text, unsigned base, uint64_t limit);
+
 // Reads leading decimal digits; no digits give 0. Stops at the first
 // non-digit. Values beyond 2^32-1 saturate.
 uint32_t LeadingDecimal(const Text& text);
 
-// A text of decimal digits only, at most `max_digits` of them, as a number;
-// -1 for any other text, the empty text included.
+// A text of decimal digits only, at most `max_digits` (at most 9) of them,
+// as a number; -1 for any other text, the empty text included.
 int WholeNumber(const Text& text, size_t max_digits);
 
 // Appends a code point as one or two UTF-16 units.

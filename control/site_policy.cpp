@@ -27,14 +27,10 @@ std::optional<uint16_t> DefaultPort(const Text& scheme) {
 
 // Decimal digits only, 1 to 65535.
 std::optional<uint16_t> PortNumber(const Text& text) {
-    if (text.empty() || text.size() > 5) return std::nullopt;
-    uint32_t value = 0;
-    for (char16_t unit : text) {
-        if (unit < u'0' || unit > u'9') return std::nullopt;
-        value = value * 10 + (unit - u'0');
-    }
-    if (value == 0 || value > HIGHEST_PORT) return std::nullopt;
-    return static_cast<uint16_t>(value);
+    if (text.size() > 5) return std::nullopt;
+    const std::optional<uint64_t> value = ParseNumber(text, 10, HIGHEST_PORT);
+    if (!value || *value == 0) return std::nullopt;
+    return static_cast<uint16_t>(*value);
 }
 
 struct Authority {

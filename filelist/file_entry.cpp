@@ -23,8 +23,6 @@ constexpr ExtensionIcon EXTENSION_ICONS[] = {
 constexpr uint32_t KIBI = 1024;
 constexpr uint32_t MEBI = 1024 * 1024;
 
-bool IsDigit(char16_t unit) { return unit >= u'0' && unit <= u'9'; }
-
 // The size text read the way the C library reads an unsigned long: leading
 // spaces skipped, an optional sign, digits up to the first other unit; too
 // large saturates, a negative value wraps modulo 2^32.
@@ -33,12 +31,9 @@ uint32_t ReadUnsigned32(const Text& text) {
     while (at < text.size() && IsWhiteSpace(text[at])) ++at;
     bool negative = false;
     if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) negative = text[at++] == u'-';
-    uint64_t value = 0;
-    for (; at < text.size() && IsDigit(text[at]); ++at) {
-        value = value * 10 + (text[at] - u'0');
-        if (value > UINT32_MAX) return UINT32_MAX;
-    }
-    const auto magnitude = static_cast<uint32_t>(value);
+    const DigitRun digits = ReadDigits(text, at, 10, UINT32_MAX);
+    if (digits.too_large) return UINT32_MAX;
+    const auto magnitude = static_cast<uint32_t>(digits.value);
     return negative ? 0u - magnitude : magnitude;
 }
 

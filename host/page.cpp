@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 namespace corvela {
 namespace {
@@ -10,6 +11,7 @@ using Attributes = std::map<Text, Text>;  // names in lower case
 
 const Text CLASS_ID_PREFIX = u"clsid:";
 constexpr size_t MAX_PIXEL_DIGITS = 5;
+constexpr uint32_t LAST_CODE_POINT = 0x10FFFF;
 const std::vector<Text> JSCRIPT_LANGUAGES = {u"javascript", u"jscript", u"ecmascript"};
 const std::vector<Text> JSCRIPT_TYPES = {u"text/javascript", u"text/jscript", u"text/ecmascript",
                                          u"application/javascript", u"application/x-javascript",
@@ -73,17 +75,11 @@ bool NamesJScriptType(const Text& type) {
     return std::find(JSCRIPT_TYPES.begin(), JSCRIPT_TYPES.end(), lower) != JSCRIPT_TYPES.end();
 }
 
-uint32_t ParseNumber(const Text& digits, int base) {
-    uint32_t value = 0;
-    for (char16_t c : digits) {
-        int digit = -1;
-        if (c >= u'0' && c <= u'9') digit = c - u'0';
-        if (base == 16 && c >= u'a' && c <= u'f') digit = c - u'a' + 10;
-        if (base == 16 && c >= u'A' && c <= u'F') digit = c - u'A' + 10;
-        if (digit < 0 || value > 0x10FFFF) return 0xFFFFFFFF;
-        value = value * base + digit;
-    }
-    return digits.empty() ? 0xFFFFFFFF : value;
+// A code point number; above the last code point, or no number, is none.
+std::optional<uint32_t> CodePointNumber(const Text& digits, unsigned base) {
+    const std::optional<uint64_t> value = ParseNumber(digits, base, LAST_CODE_POINT);
+    if (!value) return std::nullopt;
+    return static_cast<uint32_t>(*value);
 }
 
 // The character a reference between "&" and ";" stands for, or none.
@@ -92,9 +88,9 @@ bool ResolveReference(const Text& name, Text& out) {
         {u"amp", u'&'}, {u"lt", u'<'}, {u"gt", u'>'}, {u"quot", u'"'}, {u"apos", u'\''}, {u"nbsp", u'\u00A0'}};
     if (name.size() > 1 && name[0] == u'#') {
         const bool hex = name[1] == u'x' || name[1] == u'X';
-        const uint32_t code_point = ParseNumber(name.substr(hex ? 2 : 1), hex ? 16 : 10);
-        if (code_point > 0x10FFFF || (code_point >= 0xD800 && code_point <= 0xDFFF) || code_point == 0) return false;
-        AppendCodePoint(out, code_point);
+        const std::optional<uint32_t> code_point = CodePointNumber(name.substr(hex ? 2 : 1), hex ? 16 : 10);
+        if (!code_point || (*code_point >= 0xD800 && *code_point <= 0xDFFF) || *code_point == 0) return false;
+        AppendCodePoint(out, *code_point);
         return true;
     }
     const auto found = named.find(name);

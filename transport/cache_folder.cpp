@@ -15,20 +15,9 @@ constexpr uint32_t LARGEST_FOLDER_NUMBER = 0x7FFFFFFF;
 constexpr size_t TEMPORARY_EXTENSION_LENGTH = 3;  // "tmp"
 constexpr char16_t REPLACEMENT_UNIT = u'_';
 
-std::optional<uint32_t> HexDigitValue(char16_t unit) {
-    if (unit >= u'0' && unit <= u'9') return unit - u'0';
-    if (unit >= u'a' && unit <= u'f') return unit - u'a' + 10;
-    if (unit >= u'A' && unit <= u'F') return unit - u'A' + 10;
-    return std::nullopt;
-}
-
-bool HasHexDigitAt(const Text& text, size_t at) {
-    return at < text.size() && HexDigitValue(text[at]).has_value();
-}
-
 bool HasHexPrefixAt(const Text& text, size_t at) {
     return at + 1 < text.size() && text[at] == u'0' && (text[at + 1] == u'x' || text[at + 1] == u'X') &&
-           HasHexDigitAt(text, at + 2);
+           ReadDigits(text, at + 2, 16, LARGEST_FOLDER_NUMBER).digits > 0;
 }
 
 // Reads a folder number the way "%x" does; nothing when no digit is there or
@@ -37,16 +26,11 @@ std::optional<int> ReadFolderNumber(const Text& text) {
     size_t at = 0;
     while (at < text.size() && IsWhiteSpace(text[at])) ++at;
     if (HasHexPrefixAt(text, at)) at += 2;
-    if (!HasHexDigitAt(text, at)) return std::nullopt;
-    uint32_t value = 0;
-    for (; HasHexDigitAt(text, at); ++at) {
-        const uint32_t digit = *HexDigitValue(text[at]);
-        // Checked before the step, so that nine or more digits cannot wrap
-        // round to a small number ("[10000001c]" is not folder 0x1c).
-        if (value > (LARGEST_FOLDER_NUMBER - digit) / 16) return std::nullopt;
-        value = value * 16 + digit;
-    }
-    return static_cast<int>(value);
+    // Nine or more digits never wrap round to a small number: "[10000001c]"
+    // is not folder 0x1c.
+    const DigitRun digits = ReadDigits(text, at, 16, LARGEST_FOLDER_NUMBER);
+    if (digits.digits == 0 || digits.too_large) return std::nullopt;
+    return static_cast<int>(digits.value);
 }
 
 Text NormalisedFolderText(const Text& page_text) {

@@ -73,24 +73,12 @@ bool QueryHeaderText(HINTERNET request, DWORD header, Text* text) {
     return true;
 }
 
-std::optional<uint64_t> DecimalValue(const Text& text) {
-    if (text.empty()) return std::nullopt;
-    uint64_t value = 0;
-    for (char16_t unit : text) {
-        if (unit < u'0' || unit > u'9') return std::nullopt;
-        const uint64_t digit = unit - u'0';
-        if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
-        value = value * 10 + digit;
-    }
-    return value;
-}
-
 // WinInet builds that cannot move the read position (Wine's among them)
 // still hold the length that the server announced.
 BodyLength LengthFromHeader(HINTERNET request) {
     Text text;
     if (!QueryHeaderText(request, HTTP_QUERY_CONTENT_LENGTH, &text)) return {};
-    const std::optional<uint64_t> bytes = DecimalValue(text);
+    const std::optional<uint64_t> bytes = ParseNumber(text, 10, UINT64_MAX);
     return bytes ? BodyLength{true, *bytes} : BodyLength{};
 }
 

@@ -72,3 +72,36 @@ TEST(LeadingDecimal, ReadsDigitsUpToTheFirstOtherCharacterAndSaturates) {
     EXPECT_EQ(corvela::LeadingDecimal(u"x"), 0u);
     EXPECT_EQ(corvela::LeadingDecimal(u"99999999999"), 0xFFFFFFFFu);
 }
+
+// Every number the product reads goes through one parser: a value may stop
+// at its limit but never wrap round to a small one, and a digit of the other
+// base ends the number.
+TEST(ParseNumber, TakesOnlyDigitsOfItsBaseAndNeverWrapsPastItsLimit) {
+    struct Case {
+        Text text;
+        unsigned base;
+        uint64_t limit;
+        std::optional<uint64_t> expected;
+    };
+    const Case cases[] = {
+        {u"65535", 10, 0xFFFF, 65535},
+        {u"65536", 10, 0xFFFF, std::nullopt},
+        {u"18446744073709551615", 10, UINT64_MAX, UINT64_MAX},
+        {u"18446744073709551616", 10, UINT64_MAX, std::nullopt},
+        {u"100000000000000000000000000000001", 10, UINT64_MAX, std::nullopt},
+        {u"7fffffff", 16, 0x7FFFFFFF, 0x7FFFFFFF},
+        {u"10000001c", 16, 0x7FFFFFFF, std::nullopt},
+        {u"1C", 16, 0xFF, 0x1C},
+        {u"1c", 10, 0xFF, std::nullopt},
+        {u"", 10, 1, std::nullopt},
+        {u" 1", 10, 9, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(corvela::TextToUtf8(c.text));
+        EXPECT_EQ(corvela::ParseNumber(c.text, c.base, c.limit), c.expected);
+    }
+    const corvela::DigitRun run = corvela::ReadDigits(u"x4294967296/", 1, 10, UINT32_MAX);
+    EXPECT_EQ(run.value, UINT32_MAX);
+    EXPECT_TRUE(run.too_large);
+    EXPECT_EQ(run.end, 11u);
+}
