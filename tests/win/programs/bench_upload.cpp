@@ -43,11 +43,12 @@ LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wparam, LPARAM l
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* bench = reinterpret_cast<Bench*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (bench && message == WM_TRANSFER_PROGRESS && wparam == PROGRESS_UPLOAD) {
-        std::unique_ptr<ProgressRecord> record = bench->channel.Claim(lparam);
-        if (record) {
+    // Posted records wait in the channel; the message only wakes the
+    // receiver, which takes all of them, as the dialog does.
+    if (bench && message == WM_TRANSFER_PROGRESS && lparam == POSTED_RECORDS_WAITING) {
+        for (const PostedRecord& posted : bench->channel.TakePosted()) {
             ++bench->records;
-            bench->bytes = record->done;
+            bench->bytes = posted.record->done;
         }
         return 0;
     }
