@@ -42,6 +42,16 @@ void InsertColumns(HWND list, int client_width) {
 
 }  // namespace
 
+// void FireCancelTransfer(): the request of another thread's dialog.
+template <>
+struct MessageCracker<WM_FIRE_CANCEL_TRANSFER> {
+    template <typename O>
+    static bool Call(O& object, void (O::*handler)(), const WindowMessage&, LRESULT*) {
+        (object.*handler)();
+        return true;
+    }
+};
+
 HRESULT CCorvelaCtrl::Create(REFIID iid, void** object) {
     auto* control = new CCorvelaCtrl();
     const HRESULT hr = control->QueryInterface(iid, object);
@@ -115,37 +125,25 @@ void CCorvelaCtrl::FireCancelTransfer() { FireEvent(EVENT_CANCEL_TRANSFER); }
 
 // ---- the control's window ----
 
-LRESULT CCorvelaCtrl::OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-    switch (message) {
-        case WM_CREATE:
-            // The framework's own creation runs first; its failure ends it.
-            if (DefaultProcessing(message, wparam, lparam) == -1) return -1;
-            return OnCreate(*reinterpret_cast<const CREATESTRUCTW*>(lparam));
-        case WM_SIZE:
-            DefaultProcessing(message, wparam, lparam);
-            OnSize(static_cast<UINT>(wparam), SIZE{LOWORD(lparam), HIWORD(lparam)});
-            return 0;
-        case WM_NOTIFY: {
-            auto& header = *reinterpret_cast<NMHDR*>(lparam);
-            if (IsFromList(header)) return file_list_->OnNotify(header);
-            return DefaultProcessing(message, wparam, lparam);
-        }
-        case WM_FIRE_CANCEL_TRANSFER:
-            FireCancelTransfer();
-            return 0;
-        default:
-            return DefaultProcessing(message, wparam, lparam);
-    }
+bool CCorvelaCtrl::OnMessage(const WindowMessage& message, LRESULT* result) {
+    using C = CCorvelaCtrl;
+    return On<WM_CREATE>(message, result, this, &C::OnCreate) || On<WM_SIZE>(message, result, this, &C::OnSize) ||
+           On<WM_NOTIFY>(message, result, this, &C::OnNotify) ||
+           On<WM_FIRE_CANCEL_TRANSFER>(message, result, this, &C::FireCancelTransfer) ||
+           OleControl::OnMessage(message, result);
 }
 
+// Notifications of the list window go back to it (see CFileListCtrl::OnNotify).
+LRESULT CCorvelaCtrl::OnNotify(NMHDR& header) { return IsFromList(header) ? file_list_->OnNotify(header) : 0; }
+
 // The control's window has no border: its client area is its whole size.
-LRESULT CCorvelaCtrl::OnCreate(const CREATESTRUCTW& create) {
+bool CCorvelaCtrl::OnCreate(const CREATESTRUCTW& create) {
     SetLastCreatedControl(this);
     file_list_->SetOwner(this);
 
     const RECT client = {0, 0, create.cx, create.cy};
     LoadCommonControlClasses(ICC_LISTVIEW_CLASSES);
-    if (!file_list_->Create(LIST_STYLE, client, Window(), LIST_ID)) return -1;
+    if (!file_list_->Create(LIST_STYLE, client, Window(), LIST_ID)) return false;
     HWND list = file_list_->Window();
     ListView_SetExtendedListViewStyle(list, LIST_EXTENDED_STYLE);
     ListView_SetCallbackMask(list, LIST_CALLBACK_MASK);
@@ -155,7 +153,7 @@ LRESULT CCorvelaCtrl::OnCreate(const CREATESTRUCTW& create) {
     ListView_SetImageList(list, LoadImageStrip(IDB_ICON_STRIP, 16, RGB(0, 0, 0), false), LVSIL_SMALL);
 
     FireEvent(EVENT_INIT_COMPLETE);
-    return 0;
+    return true;
 }
 
 bool CCorvelaCtrl::IsFromList(const NMHDR& header) const {

@@ -114,12 +114,13 @@ public:
     void FireDbClListFile(const Text& mPath, const Text& mUserList);
 
 protected:
-    LRESULT OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+    bool OnMessage(const WindowMessage& message, LRESULT* result) override;
     bool MayBeMadeSafe() override { return LocalFilesAllowed(); }
 
 private:
-    LRESULT OnCreate(const CREATESTRUCTW& create);
+    bool OnCreate(const CREATESTRUCTW& create);
     void OnSize(UINT type, SIZE client);
+    LRESULT OnNotify(NMHDR& header);
     // Notifications of the list window go back to it (see CFileListCtrl::OnNotify).
     bool IsFromList(const NMHDR& header) const;
     FileListModel ListModel();

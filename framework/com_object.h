@@ -10,6 +10,8 @@
 
 #include <atomic>
 
+#include "framework/com_ptr.h"
+
 namespace corvela {
 
 template <typename Derived, typename First, typename... Rest>
@@ -33,6 +35,15 @@ public:
 protected:
     ComObject() = default;
     virtual ~ComObject() = default;
+
+    // Adds a reference unless the object is already being destroyed (its
+    // count has reached 0); whether it added one.
+    bool AddRefUnlessDestroyed() {
+        ULONG count = references_.load();
+        while (count != 0)
+            if (references_.compare_exchange_weak(count, count + 1)) return true;
+        return false;
+    }
     // The object's pointer for an interface it answers beside the listed
     // ones, or null.
     void* OtherInterface(REFIID) { return nullptr; }

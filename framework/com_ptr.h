@@ -2,8 +2,13 @@
 #pragma once
 
 #include <unknwn.h>
+#include <objsafe.h>
 
 #include <utility>
+
+// Interfaces are named by their type (__uuidof); the platform's headers give
+// this one no type id of its own.
+__CRT_UUID_DECL(IObjectSafety, 0xcb5bdc81, 0x93c1, 0x11cf, 0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0, 0x64)
 
 namespace corvela {
 
@@ -43,12 +48,22 @@ public:
 
     T* Detach() { return std::exchange(ptr_, nullptr); }
 
-    // Asks for another interface of the object; the QueryInterface result,
-    // E_POINTER when this holds nothing.
+    // Another interface of the object, named by its type; null when the
+    // object does not answer it or this holds nothing.
     template <typename U>
-    HRESULT As(REFIID iid, ComPtr<U>* other) const {
-        if (!ptr_) return E_POINTER;
-        return ptr_->QueryInterface(iid, other->OutVoid());
+    ComPtr<U> As() const {
+        ComPtr<U> other;
+        AsTo(&other);
+        return other;
+    }
+    // The same with the QueryInterface result; E_POINTER when this holds nothing.
+    template <typename U>
+    HRESULT AsTo(ComPtr<U>* other) const {
+        if (!ptr_) {
+            other->Reset();
+            return E_POINTER;
+        }
+        return ptr_->QueryInterface(__uuidof(U), other->OutVoid());
     }
 
 private:

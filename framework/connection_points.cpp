@@ -4,6 +4,8 @@
 
 #include "common/wide.h"
 #include "framework/enumerator.h"
+#include "framework/handles.h"
+#include "framework/result.h"
 
 namespace corvela {
 namespace {
@@ -65,9 +67,11 @@ STDMETHODIMP EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (FAILED(sink->QueryInterface(events_, dispatch.OutVoid())) &&
         FAILED(sink->QueryInterface(IID_IDispatch, dispatch.OutVoid())))
         return CONNECT_E_CANNOTCONNECT;
-    *cookie = next_cookie_++;
-    sinks_.push_back({*cookie, std::move(dispatch)});
-    return S_OK;
+    return ComEntry([&] {
+        sinks_.push_back({next_cookie_, std::move(dispatch)});
+        *cookie = next_cookie_++;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP EventConnectionPoint::Unadvise(DWORD cookie) {
@@ -81,37 +85,36 @@ STDMETHODIMP EventConnectionPoint::Unadvise(DWORD cookie) {
 
 STDMETHODIMP EventConnectionPoint::EnumConnections(IEnumConnections** connections) {
     if (!connections) return E_POINTER;
-    std::vector<CONNECTDATA> snapshot;
-    for (const Sink& sink : sinks_) {
-        CONNECTDATA data = {sink.dispatch.Get(), sink.cookie};
-        data.pUnk->AddRef();
-        snapshot.push_back(data);
-    }
-    *connections = new ConnectionEnumerator(std::move(snapshot));
-    return S_OK;
+    *connections = nullptr;
+    return ComEntry([&] {
+        std::vector<CONNECTDATA> snapshot;
+        snapshot.reserve(sinks_.size());
+        for (const Sink& sink : sinks_) {
+            CONNECTDATA data = {sink.dispatch.Get(), sink.cookie};
+            data.pUnk->AddRef();
+            snapshot.push_back(data);
+        }
+        *connections = new ConnectionEnumerator(std::move(snapshot));
+        return S_OK;
+    });
 }
 
-void EventConnectionPoint::Fire(DISPID id, std::initializer_list<Text> arguments) {
+void EventConnectionPoint::Fire(DISPID id, const TextList& arguments) {
     // Sinks may connect or disconnect from inside a handler: deliver to the
     // sinks connected now, each kept alive for its call.
     std::vector<ComPtr<IDispatch>> receivers;
     for (const Sink& sink : sinks_) receivers.push_back(sink.dispatch);
 
-    std::vector<VARIANT> values(arguments.size());
+    std::vector<Variant> values(arguments.size());
     size_t slot = arguments.size();
-    for (const Text& argument : arguments) {
-        VARIANT& value = values[--slot];  // dispatch arguments travel last to first
-        V_VT(&value) = VT_BSTR;
-        V_BSTR(&value) = ToBstr(argument);
-    }
-    DISPPARAMS params = {values.data(), nullptr, static_cast<UINT>(values.size()), 0};
+    for (const Text& argument : arguments)
+        values[--slot] = Variant::OfBstr(Bstr(ToBstr(argument)));  // dispatch arguments travel last to first
+    static_assert(sizeof(Variant) == sizeof(VARIANT), "a Variant is laid out as the VARIANT it owns");
+    DISPPARAMS params = {reinterpret_cast<VARIANT*>(values.data()), nullptr, static_cast<UINT>(values.size()), 0};
     for (const ComPtr<IDispatch>& receiver : receivers) {
-        VARIANT ignored;
-        VariantInit(&ignored);
-        receiver->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &ignored, nullptr, nullptr);
-        VariantClear(&ignored);
+        Variant ignored;
+        receiver->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, ignored.Out(), nullptr, nullptr);
     }
-    for (VARIANT& value : values) VariantClear(&value);
 }
 
 void EventConnectionPoint::DisconnectAll() { sinks_.clear(); }

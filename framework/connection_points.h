@@ -5,7 +5,6 @@
 
 #include <ocidl.h>
 
-#include <initializer_list>
 #include <vector>
 
 #include "common/text.h"
@@ -32,7 +31,7 @@ public:
     const IID& Events() const { return events_; }
     // Calls the event on every sink connected at the moment of the call;
     // arguments are texts, in the event's parameter order.
-    void Fire(DISPID id, std::initializer_list<Text> arguments);
+    void Fire(DISPID id, const TextList& arguments);
     void DisconnectAll();
 
 private:

@@ -2,6 +2,8 @@
 
 #include <olectl.h>
 
+#include "framework/handles.h"
+
 namespace corvela {
 namespace {
 
@@ -71,10 +73,9 @@ HRESULT ContainerSite::Initialise(IPropertyBag* properties) {
 
 HRESULT ContainerSite::Load(IPropertyBag* properties) {
     ComPtr<IPersistPropertyBag> bag;
-    const HRESULT has_bag = object_.As(IID_IPersistPropertyBag, &bag);
+    const HRESULT has_bag = object_.AsTo(&bag);
     if (properties) return SUCCEEDED(has_bag) ? bag->Load(properties, nullptr) : has_bag;
-    ComPtr<IPersistStreamInit> stream;
-    if (SUCCEEDED(object_.As(IID_IPersistStreamInit, &stream))) return stream->InitNew();
+    if (const auto stream = object_.As<IPersistStreamInit>()) return stream->InitNew();
     return SUCCEEDED(has_bag) ? bag->InitNew() : S_OK;
 }
 
@@ -85,8 +86,7 @@ HRESULT ContainerSite::ActivateInPlace() {
 
 void ContainerSite::SetPosition(const RECT& position) {
     position_ = position;
-    ComPtr<IOleInPlaceObject> in_place;
-    if (SUCCEEDED(object_.As(IID_IOleInPlaceObject, &in_place))) in_place->SetObjectRects(&position_, &position_);
+    if (const auto in_place = object_.As<IOleInPlaceObject>()) in_place->SetObjectRects(&position_, &position_);
 }
 
 void ContainerSite::Close() {
@@ -97,9 +97,8 @@ void ContainerSite::Close() {
 }
 
 HWND ContainerSite::ObjectWindow() const {
-    ComPtr<IOleWindow> window;
     HWND handle = nullptr;
-    if (SUCCEEDED(object_.As(IID_IOleWindow, &window))) window->GetWindow(&handle);
+    if (const auto window = object_.As<IOleWindow>()) window->GetWindow(&handle);
     return handle;
 }
 
@@ -210,10 +209,9 @@ STDMETHODIMP ContainerSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*
 STDMETHODIMP ContainerSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                    UINT*) {
     if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
-    VARIANT value;
-    VariantInit(&value);
-    if (!AmbientValue(id, &value)) return DISP_E_MEMBERNOTFOUND;
-    if (result) *result = value;
+    Variant value;
+    if (!AmbientValue(id, value.Out())) return DISP_E_MEMBERNOTFOUND;
+    if (result) *result = value.Release();
     return S_OK;
 }
 

@@ -6,7 +6,7 @@
 
 namespace corvela {
 
-Text DispCall::TextArg(size_t index) const { return FromBstr(V_BSTR(&arguments_[index])); }
+Text DispCall::TextArg(size_t index) const { return FromBstr(V_BSTR(&arguments_[index].Get())); }
 
 void DispCall::Return(const Text& value) {
     if (!result_) return;
@@ -72,12 +72,7 @@ HRESULT DispatchTable::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) c
 
 namespace {
 
-struct ConvertedArguments {
-    std::vector<VARIANT> values;
-    ~ConvertedArguments() {
-        for (VARIANT& value : values) VariantClear(&value);
-    }
-};
+using ConvertedArguments = std::vector<Variant>;
 
 // Where argument `parameter` of the call sits in rgvarg, or -1.
 int ArgumentSlot(const DISPPARAMS& params, size_t parameter) {
@@ -109,12 +104,11 @@ HRESULT GatherArguments(const DispHandler& handler, DISPPARAMS* params, Converte
         const DISPID parameter = params->rgdispidNamedArgs[named];
         if (parameter < 0 || static_cast<size_t>(parameter) >= wanted) return DISP_E_PARAMNOTFOUND;
     }
-    arguments->values.resize(wanted);
-    for (VARIANT& value : arguments->values) VariantInit(&value);
+    arguments->resize(wanted);
     for (size_t parameter = 0; parameter < wanted; ++parameter) {
         const int slot = ArgumentSlot(*params, parameter);
         if (slot < 0) return DISP_E_PARAMNOTOPTIONAL;
-        const HRESULT hr = Convert(&params->rgvarg[slot], handler.parameters[parameter], &arguments->values[parameter]);
+        const HRESULT hr = Convert(&params->rgvarg[slot], handler.parameters[parameter], (*arguments)[parameter].Out());
         if (FAILED(hr)) {
             if (argument_error) *argument_error = static_cast<UINT>(slot);
             return DISP_E_TYPEMISMATCH;
@@ -130,9 +124,8 @@ HRESULT GatherPutValue(const DispHandler& handler, DISPPARAMS* params, Converted
     if (params->cNamedArgs > 1 ||
         (params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
         return DISP_E_PARAMNOTFOUND;
-    arguments->values.resize(1);
-    VariantInit(&arguments->values[0]);
-    if (FAILED(Convert(&params->rgvarg[0], handler.parameters[0], &arguments->values[0]))) {
+    arguments->resize(1);
+    if (FAILED(Convert(&params->rgvarg[0], handler.parameters[0], (*arguments)[0].Out()))) {
         if (argument_error) *argument_error = 0;
         return DISP_E_TYPEMISMATCH;
     }
@@ -170,7 +163,7 @@ HRESULT DispatchTable::Invoke(void* object, DISPID id, WORD flags, DISPPARAMS* p
     }
     if (FAILED(hr)) return hr;
 
-    DispCall call(arguments.values, result);
+    DispCall call(arguments, result);
     return handler->call(object, call);
 }
 

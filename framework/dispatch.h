@@ -22,28 +22,29 @@
 
 #include "common/text.h"
 #include "framework/com_ptr.h"
+#include "framework/handles.h"
 
 namespace corvela {
 
 // The converted arguments of one call and the place for its result.
 class DispCall {
 public:
-    DispCall(std::vector<VARIANT>& arguments, VARIANT* result) : arguments_(arguments), result_(result) {}
+    DispCall(std::vector<Variant>& arguments, VARIANT* result) : arguments_(arguments), result_(result) {}
 
     Text TextArg(size_t index) const;
-    int32_t IntArg(size_t index) const { return V_I4(&arguments_[index]); }
-    int16_t ShortArg(size_t index) const { return V_I2(&arguments_[index]); }
+    int32_t IntArg(size_t index) const { return V_I4(&arguments_[index].Get()); }
+    int16_t ShortArg(size_t index) const { return V_I2(&arguments_[index].Get()); }
     // The scripting truth value: 0 false, any other value true.
-    bool BoolArg(size_t index) const { return V_BOOL(&arguments_[index]) != VARIANT_FALSE; }
+    bool BoolArg(size_t index) const { return V_BOOL(&arguments_[index].Get()) != VARIANT_FALSE; }
     // Valid for the call only: the table owns the copy.
-    const VARIANT& VariantArg(size_t index) const { return arguments_[index]; }
+    const VARIANT& VariantArg(size_t index) const { return arguments_[index].Get(); }
 
     void Return(const Text& value);
     void Return(int32_t value);
     void Return(const ComPtr<IDispatch>& value);
 
 private:
-    std::vector<VARIANT>& arguments_;
+    std::vector<Variant>& arguments_;
     VARIANT* result_;
 };
 

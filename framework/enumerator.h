@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/com_object.h"
+#include "framework/result.h"
 
 namespace corvela {
 
@@ -39,12 +40,17 @@ public:
     }
     STDMETHODIMP Clone(Interface** clone) override {
         if (!clone) return E_POINTER;
-        std::vector<Item> copies(items_.size());
-        for (size_t i = 0; i < items_.size(); ++i) Copy(items_[i], &copies[i]);
-        auto* twin = new SnapshotEnumerator(std::move(copies));
-        twin->position_ = position_;
-        *clone = twin;
-        return S_OK;
+        *clone = nullptr;
+        return ComEntry([&] {
+            // What may fail comes first, before the copies take references.
+            std::vector<Item> copies(items_.size());
+            auto* twin = new SnapshotEnumerator(std::vector<Item>());
+            for (size_t i = 0; i < items_.size(); ++i) Copy(items_[i], &copies[i]);
+            twin->items_ = std::move(copies);
+            twin->position_ = position_;
+            *clone = twin;
+            return S_OK;
+        });
     }
 
 private:

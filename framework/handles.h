@@ -1,8 +1,10 @@
-// Owners for platform handles, so that no early return leaks one.
+// Owners for platform handles, texts and values, so that no early return
+// leaks one.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oleauto.h>
 #include <shellapi.h>
 #include <wininet.h>
 
@@ -36,6 +38,11 @@ public:
         SetLastError(last_error);
     }
     Handle Release() { return std::exchange(handle_, Traits::Invalid()); }
+    // For functions that return a new handle through an out parameter.
+    Handle* Out() {
+        Reset();
+        return &handle_;
+    }
     Handle Get() const { return handle_; }
     bool IsValid() const { return Traits::IsValid(handle_); }
     explicit operator bool() const { return IsValid(); }
@@ -73,5 +80,51 @@ using OwnedWindow = UniqueHandle<NullIsNoneTraits<HWND, DestroyLiveWindow>>;
 using MemoryDc = UniqueHandle<NullIsNoneTraits<HDC, DeleteDC>>;
 // A dropped-files block; letting go of it ends the drop.
 using DropHandle = UniqueHandle<NullIsNoneTraits<HDROP, DragFinish>>;
+// A text that COM allocated (SysAllocString and the platform's BSTR results).
+using Bstr = UniqueHandle<NullIsNoneTraits<BSTR, SysFreeString>>;
+
+// A VARIANT, cleared when its owner goes: a text or an object it holds is
+// freed or released with it.
+class Variant {
+public:
+    Variant() { VariantInit(&value_); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    Variant(Variant&& other) noexcept : value_(other.Release()) {}
+    Variant& operator=(Variant&& other) noexcept {
+        if (this != &other) {
+            Clear();
+            value_ = other.Release();
+        }
+        return *this;
+    }
+    ~Variant() { Clear(); }
+
+    // Takes over a text of the caller's (VT_BSTR); a null one is the empty text.
+    static Variant OfBstr(Bstr text) {
+        Variant value;
+        V_VT(&value.value_) = VT_BSTR;
+        V_BSTR(&value.value_) = text.Release();
+        return value;
+    }
+
+    const VARIANT& Get() const { return value_; }
+    VARIANT& Get() { return value_; }
+    // For calls that fill a VARIANT: clears what this held first.
+    VARIANT* Out() {
+        Clear();
+        return &value_;
+    }
+    // Hands the value to the caller, who clears it; this is left empty.
+    VARIANT Release() {
+        VARIANT given = value_;
+        VariantInit(&value_);
+        return given;
+    }
+    void Clear() { VariantClear(&value_); }
+
+private:
+    VARIANT value_;
+};
 
 }  // namespace corvela

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "framework/com_object.h"
+#include "framework/result.h"
 
 namespace corvela {
 namespace {
@@ -18,7 +19,7 @@ public:
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        return entry_.create(iid, object);
+        return ComEntry([&] { return entry_.create(iid, object); });
     }
     STDMETHODIMP LockServer(BOOL lock) override {
         if (lock)
@@ -43,10 +44,12 @@ HRESULT GetClassObject(const ClassEntry* classes, size_t count, REFCLSID clsid, 
     *object = nullptr;
     for (size_t i = 0; i < count; ++i) {
         if (*classes[i].clsid != clsid) continue;
-        auto* factory = new ClassFactory(classes[i]);
-        const HRESULT hr = factory->QueryInterface(iid, object);
-        factory->Release();
-        return hr;
+        return ComEntry([&] {
+            auto* factory = new ClassFactory(classes[i]);
+            const HRESULT hr = factory->QueryInterface(iid, object);
+            factory->Release();
+            return hr;
+        });
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }

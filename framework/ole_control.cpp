@@ -2,6 +2,8 @@
 
 #include <olectl.h>
 
+#include <vector>
+
 #include "common/language.h"
 #include "common/wide.h"
 #include "framework/enumerator.h"
@@ -46,58 +48,25 @@ OleControl::OleControl(const OleControlClass& info)
     : info_(info), events_(this, *info.events), extent_{PixelsToHimetric(200), PixelsToHimetric(100)} {}
 
 OleControl::~OleControl() {
-    if (window_) DestroyWindow(window_);
+    if (Handle()) DestroyWindow(Handle());
 }
 
 // ---- IUnknown ----
 
-STDMETHODIMP OleControl::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == *info_.dispatch)
-        *object = static_cast<IDispatch*>(this);
-    else if (iid == IID_IOleObject)
-        *object = static_cast<IOleObject*>(this);
-    else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceObject)
-        *object = static_cast<IOleInPlaceObject*>(this);
-    else if (iid == IID_IOleInPlaceActiveObject)
-        *object = static_cast<IOleInPlaceActiveObject*>(this);
-    else if (iid == IID_IOleControl)
-        *object = static_cast<IOleControl*>(this);
-    else if (iid == IID_IViewObject || iid == IID_IViewObject2)
-        *object = static_cast<IViewObject2*>(this);
-    else if (iid == IID_IPersist || iid == IID_IPersistStreamInit)
-        *object = static_cast<IPersistStreamInit*>(this);
-    else if (iid == IID_IPersistPropertyBag)
-        *object = static_cast<IPersistPropertyBag*>(this);
-    else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2)
-        *object = static_cast<IProvideClassInfo2*>(this);
-    else if (iid == IID_IConnectionPointContainer)
-        *object = static_cast<IConnectionPointContainer*>(this);
-    else if (iid == IID_ISpecifyPropertyPages)
-        *object = static_cast<ISpecifyPropertyPages*>(this);
-    else if (iid == IID_IObjectSafety)
-        *object = static_cast<IObjectSafety*>(this);
-    if (!*object) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+void* OleControl::OtherInterface(REFIID iid) {
+    if (iid == *info_.dispatch) return static_cast<IDispatch*>(this);
+    if (iid == IID_IOleWindow) return static_cast<IOleInPlaceObject*>(this);
+    if (iid == IID_IViewObject) return static_cast<IViewObject2*>(this);
+    if (iid == IID_IPersist) return static_cast<IPersistStreamInit*>(this);
+    if (iid == IID_IProvideClassInfo) return static_cast<IProvideClassInfo2*>(this);
+    return nullptr;
 }
-
-STDMETHODIMP_(ULONG) OleControl::AddRef() { return ++references_; }
 
 OleControl::KeepAlive::KeepAlive(OleControl* control)
-    : held_(control && control->references_.load() > 0 ? control : nullptr) {
-    if (held_) held_->AddRef();
-}
+    : held_(control && control->AddRefUnlessDestroyed() ? control : nullptr) {}
 
 OleControl::KeepAlive::~KeepAlive() {
     if (held_) held_->Release();
-}
-
-STDMETHODIMP_(ULONG) OleControl::Release() {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
 }
 
 // ---- IDispatch ----
@@ -122,9 +91,11 @@ STDMETHODIMP OleControl::GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) 
     if (!info) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    ComPtr<ITypeLib> library = LoadTypeLibrary(locale);
-    if (!library) return TYPE_E_CANTLOADLIBRARY;
-    return library->GetTypeInfoOfGuid(*info_.dispatch, info);
+    return ComEntry([&] {
+        ComPtr<ITypeLib> library = LoadTypeLibrary(locale);
+        if (!library) return TYPE_E_CANTLOADLIBRARY;
+        return library->GetTypeInfoOfGuid(*info_.dispatch, info);
+    });
 }
 
 STDMETHODIMP OleControl::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
@@ -135,8 +106,8 @@ STDMETHODIMP OleControl::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*
                                 EXCEPINFO* exception, UINT* argument_error) {
     // A call may release the last outside reference (a page dropping the
     // control from an event handler): stay alive until the call is over.
-    ComPtr<IDispatch> keep_alive = ComPtr<IDispatch>::Share(this);
-    return info_.table->Invoke(this, id, flags, params, result, exception, argument_error);
+    const KeepAlive alive(this);
+    return ComEntry([&] { return info_.table->Invoke(this, id, flags, params, result, exception, argument_error); });
 }
 
 // ---- IOleObject ----
@@ -177,31 +148,36 @@ STDMETHODIMP OleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HW
     // Activation creates the window, which fires the control's first event.
     const KeepAlive alive(this);
     if (site && !site_) site_ = ComPtr<IOleClientSite>::Share(site);
-    switch (verb) {
-        case OLEIVERB_PRIMARY:
-        case OLEIVERB_SHOW:
-        case OLEIVERB_INPLACEACTIVATE:
-        case OLEIVERB_UIACTIVATE:
-            return InPlaceActivate(verb);
-        case OLEIVERB_HIDE:
-            if (window_) ShowWindow(window_, SW_HIDE);
-            return S_OK;
-        case OLEIVERB_PROPERTIES:
-            return ShowPropertyPages(parent);
-        default:
-            return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
-    }
+    return ComEntry([&] {
+        switch (verb) {
+            case OLEIVERB_PRIMARY:
+            case OLEIVERB_SHOW:
+            case OLEIVERB_INPLACEACTIVATE:
+            case OLEIVERB_UIACTIVATE:
+                return InPlaceActivate(verb);
+            case OLEIVERB_HIDE:
+                if (Handle()) ShowWindow(Handle(), SW_HIDE);
+                return S_OK;
+            case OLEIVERB_PROPERTIES:
+                return ShowPropertyPages(parent);
+            default:
+                return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
+        }
+    });
 }
 
 STDMETHODIMP OleControl::EnumVerbs(IEnumOLEVERB** verbs) {
     if (!verbs) return E_POINTER;
     // The standard Properties verb opens the control's property page.
-    static wchar_t properties_name[] = L"&Properties...";
-    OLEVERB properties = {OLEIVERB_PROPERTIES, properties_name, 0, OLEVERBATTRIB_ONCONTAINERMENU};
-    OLEVERB copy;
-    CopyVerb(properties, &copy);
-    *verbs = new VerbEnumerator({copy});
-    return S_OK;
+    *verbs = nullptr;
+    return ComEntry([&] {
+        static wchar_t properties_name[] = L"&Properties...";
+        OLEVERB properties = {OLEIVERB_PROPERTIES, properties_name, 0, OLEVERBATTRIB_ONCONTAINERMENU};
+        std::vector<OLEVERB> items(1);
+        CopyVerb(properties, &items[0]);
+        *verbs = new VerbEnumerator(std::move(items));
+        return S_OK;
+    });
 }
 
 STDMETHODIMP OleControl::Update() { return S_OK; }
@@ -211,12 +187,15 @@ STDMETHODIMP OleControl::GetUserClassID(CLSID* clsid) { return GetClassID(clsid)
 
 STDMETHODIMP OleControl::GetUserType(DWORD, LPOLESTR* type) {
     if (!type) return E_POINTER;
-    const Text name = LoadResString(info_.type_name_id);
-    const size_t bytes = (name.size() + 1) * sizeof(wchar_t);
-    *type = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
-    if (!*type) return E_OUTOFMEMORY;
-    memcpy(*type, W(name), bytes);
-    return S_OK;
+    *type = nullptr;
+    return ComEntry([&] {
+        const Text name = LoadResString(info_.type_name_id);
+        const size_t bytes = (name.size() + 1) * sizeof(wchar_t);
+        *type = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+        if (!*type) return E_OUTOFMEMORY;
+        memcpy(*type, W(name), bytes);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP OleControl::SetExtent(DWORD aspect, SIZEL* size) {
@@ -262,7 +241,7 @@ HRESULT OleControl::InPlaceActivate(LONG verb) {
     if (!site_) return E_UNEXPECTED;
     if (!in_place_active_) {
         ComPtr<IOleInPlaceSite> in_place;
-        RETURN_IF_FAILED(site_.As(IID_IOleInPlaceSite, &in_place));
+        RETURN_IF_FAILED(site_.AsTo(&in_place));
         if (in_place->CanInPlaceActivate() != S_OK) return E_FAIL;
         in_place->OnInPlaceActivate();
         in_place_site_ = in_place;
@@ -277,7 +256,7 @@ HRESULT OleControl::InPlaceActivate(LONG verb) {
     document_.Reset();
     in_place_site_->GetWindowContext(frame_.Out(), document_.Out(), &position, &clip, &frame_info);
 
-    if (!window_) {
+    if (!Handle()) {
         const HRESULT created = CreateControlWindow(parent, position);
         if (FAILED(created)) {
             InPlaceDeactivate();
@@ -286,7 +265,7 @@ HRESULT OleControl::InPlaceActivate(LONG verb) {
     } else {
         SetObjectRects(&position, &clip);
     }
-    ShowWindow(window_, SW_SHOW);
+    ShowWindow(Handle(), SW_SHOW);
 
     if (verb == OLEIVERB_UIACTIVATE && !ui_active_) {
         ui_active_ = true;
@@ -298,18 +277,17 @@ HRESULT OleControl::InPlaceActivate(LONG verb) {
 }
 
 HRESULT OleControl::CreateControlWindow(HWND parent, const RECT& position) {
-    RegisterWindowClass(&OleControl::WindowProcedure);
-    HWND created = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                                   position.left, position.top, position.right - position.left,
-                                   position.bottom - position.top, parent, nullptr, ModuleInstance(), this);
+    RegisterWindowClass(&WindowBase::WindowProcedure);
+    HWND created = CreateWindowFor(0, kWindowClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, position,
+                                   parent, nullptr, ModuleInstance());
     RETURN_LAST_ERROR_IF(!created);
     return S_OK;
 }
 
 STDMETHODIMP OleControl::GetWindow(HWND* window) {
     if (!window) return E_POINTER;
-    *window = window_;
-    return window_ ? S_OK : E_FAIL;
+    *window = Handle();
+    return *window ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP OleControl::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
@@ -318,7 +296,7 @@ STDMETHODIMP OleControl::InPlaceDeactivate() {
     if (!in_place_active_) return S_OK;
     UIDeactivate();
     in_place_active_ = false;
-    if (window_) DestroyWindow(window_);
+    if (Handle()) DestroyWindow(Handle());
     frame_.Reset();
     document_.Reset();
     ComPtr<IOleInPlaceSite> in_place = std::move(in_place_site_);
@@ -337,8 +315,8 @@ STDMETHODIMP OleControl::UIDeactivate() {
 
 STDMETHODIMP OleControl::SetObjectRects(LPCRECT position, LPCRECT) {
     if (!position) return E_POINTER;
-    if (window_)
-        MoveWindow(window_, position->left, position->top, position->right - position->left,
+    if (Handle())
+        MoveWindow(Handle(), position->left, position->top, position->right - position->left,
                    position->bottom - position->top, TRUE);
     return S_OK;
 }
@@ -364,10 +342,19 @@ STDMETHODIMP OleControl::GetControlInfo(CONTROLINFO* info) {
 STDMETHODIMP OleControl::OnMnemonic(MSG*) { return S_OK; }
 STDMETHODIMP OleControl::OnAmbientPropertyChange(DISPID) { return S_OK; }
 
+// A container freezes events while it cannot take them (a browser while it
+// loads the page); each freeze is undone by one thaw.
 STDMETHODIMP OleControl::FreezeEvents(BOOL freeze) {
-    frozen_events_ += freeze ? 1 : -1;
-    if (frozen_events_ < 0) frozen_events_ = 0;
-    return S_OK;
+    if (freeze) {
+        ++frozen_events_;
+        return S_OK;
+    }
+    if (frozen_events_ > 0) --frozen_events_;
+    const KeepAlive alive(this);
+    return ComEntry([&] {
+        DeliverHeldEvents();
+        return S_OK;
+    });
 }
 
 // ---- IViewObject2: the control's window draws everything itself ----
@@ -452,12 +439,15 @@ STDMETHODIMP OleControl::InitNew() {
 
 STDMETHODIMP OleControl::Load(IPropertyBag* bag, IErrorLog* log) {
     if (!bag) return E_POINTER;
-    VARIANT value;
-    VariantInit(&value);
-    V_VT(&value) = VT_I4;
-    if (SUCCEEDED(bag->Read(L"_ExtentX", &value, log)) && V_I4(&value) > 0) extent_.cx = V_I4(&value);
-    V_VT(&value) = VT_I4;
-    if (SUCCEEDED(bag->Read(L"_ExtentY", &value, log)) && V_I4(&value) > 0) extent_.cy = V_I4(&value);
+    // A positive whole number the bag holds under `name`, or 0.
+    auto read_extent = [&](const wchar_t* name) -> LONG {
+        Variant value;
+        V_VT(value.Out()) = VT_I4;
+        if (FAILED(bag->Read(name, &value.Get(), log)) || V_VT(&value.Get()) != VT_I4) return 0;
+        return V_I4(&value.Get()) > 0 ? V_I4(&value.Get()) : 0;
+    };
+    if (const LONG width = read_extent(L"_ExtentX")) extent_.cx = width;
+    if (const LONG height = read_extent(L"_ExtentY")) extent_.cy = height;
     modified_ = false;
     return S_OK;
 }
@@ -481,9 +471,11 @@ STDMETHODIMP OleControl::Save(IPropertyBag* bag, BOOL clear_dirty, BOOL) {
 STDMETHODIMP OleControl::GetClassInfo(ITypeInfo** info) {
     if (!info) return E_POINTER;
     *info = nullptr;
-    ComPtr<ITypeLib> library = LoadTypeLibrary(LOCALE_USER_DEFAULT);
-    if (!library) return TYPE_E_CANTLOADLIBRARY;
-    return library->GetTypeInfoOfGuid(*info_.clsid, info);
+    return ComEntry([&] {
+        ComPtr<ITypeLib> library = LoadTypeLibrary(LOCALE_USER_DEFAULT);
+        if (!library) return TYPE_E_CANTLOADLIBRARY;
+        return library->GetTypeInfoOfGuid(*info_.clsid, info);
+    });
 }
 
 STDMETHODIMP OleControl::GetGUID(DWORD kind, GUID* guid) {
@@ -494,7 +486,7 @@ STDMETHODIMP OleControl::GetGUID(DWORD kind, GUID* guid) {
 }
 
 STDMETHODIMP OleControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    return EnumerateConnectionPoints({&events_}, points);
+    return ComEntry([&] { return EnumerateConnectionPoints({&events_}, points); });
 }
 
 STDMETHODIMP OleControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
@@ -521,45 +513,31 @@ STDMETHODIMP OleControl::GetPages(CAUUID* pages) {
 HRESULT OleControl::ShowPropertyPages(HWND parent) {
     IUnknown* self = static_cast<IDispatch*>(this);
     const Text caption = LoadResString(info_.type_name_id);
-    return OleCreatePropertyFrame(parent ? parent : window_, 0, 0, W(caption), 1, &self, 1,
+    return OleCreatePropertyFrame(parent ? parent : Handle(), 0, 0, W(caption), 1, &self, 1,
                                   const_cast<CLSID*>(info_.property_page), ThreadLanguage(), 0, nullptr);
 }
 
 void OleControl::FireEvent(DISPID id, std::initializer_list<Text> arguments) {
-    ComPtr<IDispatch> keep_alive = ComPtr<IDispatch>::Share(this);
-    events_.Fire(id, arguments);
+    if (frozen_events_ > 0) {
+        held_events_.push_back({id, TextList(arguments)});
+        return;
+    }
+    const KeepAlive alive(this);
+    events_.Fire(id, TextList(arguments));
+}
+
+// A handler may freeze events again, or fire new ones; these wait behind
+// the ones still held.
+void OleControl::DeliverHeldEvents() {
+    while (frozen_events_ == 0 && !held_events_.empty()) {
+        const HeldEvent event = std::move(held_events_.front());
+        held_events_.pop_front();
+        events_.Fire(event.id, event.arguments);
+    }
 }
 
 void OleControl::InvalidateControl() {
-    if (window_) InvalidateRect(window_, nullptr, TRUE);
-}
-
-// ---- the control's window ----
-
-LRESULT OleControl::DefaultProcessing(UINT message, WPARAM wparam, LPARAM lparam) {
-    return DefWindowProcW(window_, message, wparam, lparam);
-}
-
-LRESULT OleControl::OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-    return DefaultProcessing(message, wparam, lparam);
-}
-
-LRESULT CALLBACK OleControl::WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(lparam);
-        auto* control = static_cast<OleControl*>(created->lpCreateParams);
-        control->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
-    }
-    auto* control = reinterpret_cast<OleControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!control) return DefWindowProcW(window, message, wparam, lparam);
-    const KeepAlive alive(control);
-    const LRESULT result = control->OnWindowMessage(message, wparam, lparam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        control->window_ = nullptr;
-    }
-    return result;
+    if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 // ---- IObjectSafety ----
@@ -586,9 +564,11 @@ STDMETHODIMP OleControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD
     if (!HasSafetyOptions(iid)) return E_NOINTERFACE;
     if (mask & ~SAFETY_OPTIONS) return E_FAIL;
     const DWORD requested = enabled & mask;
-    if (requested != 0 && !MayBeMadeSafe()) return E_FAIL;
-    safety_options_ = (safety_options_ & ~mask) | requested;
-    return S_OK;
+    return ComEntry([&] {
+        if (requested != 0 && !MayBeMadeSafe()) return E_FAIL;
+        safety_options_ = (safety_options_ & ~mask) | requested;
+        return S_OK;
+    });
 }
 
 }  // namespace corvela

@@ -2,7 +2,9 @@
 // of a control for in-place activation, drawing, persistence and class
 // information, dispatch through a DispatchTable, and one outgoing event
 // interface. The control's own behaviour lives in the derived class, which
-// receives its window's messages through OnWindowMessage.
+// answers its window's messages through its message map (see WindowBase).
+// Every COM entry that may allocate ends in ComEntry: an exception becomes
+// the HRESULT the container receives.
 #pragma once
 
 #include <ocidl.h>
@@ -10,14 +12,16 @@
 #include <oleidl.h>
 #include <olectl.h>
 
-#include <atomic>
+#include <deque>
 #include <initializer_list>
 
 #include "common/text.h"
+#include "framework/com_object.h"
 #include "framework/com_ptr.h"
 #include "framework/connection_points.h"
 #include "framework/dispatch.h"
 #include "framework/module.h"
+#include "framework/window.h"
 
 namespace corvela {
 
@@ -34,26 +38,18 @@ struct OleControlClass {
     const DispatchTable* table;
 };
 
-class OleControl : public IDispatch,
-                   public IOleObject,
-                   public IOleInPlaceObject,
-                   public IOleInPlaceActiveObject,
-                   public IOleControl,
-                   public IViewObject2,
-                   public IPersistStreamInit,
-                   public IPersistPropertyBag,
-                   public IProvideClassInfo2,
-                   public IConnectionPointContainer,
-                   public ISpecifyPropertyPages,
-                   public IObjectSafety {
+class OleControl : public ComObject<OleControl, IDispatch, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject,
+                                    IOleControl, IViewObject2, IPersistStreamInit, IPersistPropertyBag,
+                                    IProvideClassInfo2, IConnectionPointContainer, ISpecifyPropertyPages,
+                                    IObjectSafety>,
+                   public WindowBase {
 public:
     explicit OleControl(const OleControlClass& info);
-    virtual ~OleControl();
+    ~OleControl() override;
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    // The control's default dispatch interface and the bases of the listed
+    // interfaces (IOleWindow, IViewObject, IPersist, IProvideClassInfo).
+    void* OtherInterface(REFIID iid);
 
     // IDispatch
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
@@ -144,13 +140,13 @@ public:
     STDMETHODIMP GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) override;
     STDMETHODIMP SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) override;
 
-    HWND Window() const { return window_; }
+    HWND Window() const { return Handle(); }
 
-    // Holds a reference for as long as a window message, or a call that may
-    // fire an event, is being handled. A page may let go of its last
-    // reference inside an event handler; the object then goes when the code
-    // that fired the event is done with it, never while that code still
-    // runs. Holds nothing while the object is being destroyed.
+    // Holds a reference for as long as a call that may fire an event is
+    // being handled. A page may let go of its last reference inside an event
+    // handler; the object then goes when the code that fired the event is
+    // done with it, never while that code still runs. Holds nothing while
+    // the object is being destroyed. Window messages hold one the same way.
     class KeepAlive {
     public:
         explicit KeepAlive(OleControl* control);
@@ -163,23 +159,30 @@ public:
     };
 
 protected:
-    // The control window's messages. The default is the platform's default
-    // processing; WM_CREATE returning -1 makes the window creation fail.
-    virtual LRESULT OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam);
-    LRESULT DefaultProcessing(UINT message, WPARAM wparam, LPARAM lparam);
+    // The control window's message map; the base answers none.
+    bool OnMessage(const WindowMessage&, LRESULT*) override { return false; }
+    bool HoldForMessage() override { return AddRefUnlessDestroyed(); }
+    void LetGoAfterMessage() override { Release(); }
 
     // Whether the control may be made safe for untrusted callers and data
     // where it is hosted now. A control that is safe everywhere keeps this.
     virtual bool MayBeMadeSafe() { return true; }
     IOleClientSite* ClientSite() const { return site_.Get(); }
 
-    // Delivers an event synchronously to every connected sink.
+    // Delivers an event synchronously to every connected sink. While the
+    // container has events frozen (IOleControl::FreezeEvents), the event is
+    // held and delivered, in the order fired, once they are thawed.
     void FireEvent(DISPID id, std::initializer_list<Text> arguments = {});
     void SetModified() { modified_ = true; }
     void InvalidateControl();
 
 private:
-    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    struct HeldEvent {
+        DISPID id;
+        TextList arguments;
+    };
+
+    void DeliverHeldEvents();
     HRESULT InPlaceActivate(LONG verb);
     HRESULT CreateControlWindow(HWND parent, const RECT& position);
     HRESULT ShowPropertyPages(HWND parent);
@@ -188,7 +191,6 @@ private:
 
     const OleControlClass& info_;
     ModuleUse module_use_;
-    std::atomic<ULONG> references_{1};
     ComPtr<IOleClientSite> site_;
     ComPtr<IOleInPlaceSite> in_place_site_;
     ComPtr<IOleInPlaceFrame> frame_;
@@ -198,12 +200,12 @@ private:
     DWORD view_aspects_ = 0;
     DWORD view_flags_ = 0;
     EventConnectionPoint events_;
-    HWND window_ = nullptr;
     bool in_place_active_ = false;
     bool ui_active_ = false;
     bool modified_ = false;
     SIZEL extent_;  // HIMETRIC
     int frozen_events_ = 0;
+    std::deque<HeldEvent> held_events_;
     DWORD safety_options_ = 0;
 };
 

@@ -67,12 +67,15 @@ STDMETHODIMP PropertyPage::Deactivate() {
 STDMETHODIMP PropertyPage::GetPageInfo(PROPPAGEINFO* info) {
     if (!info) return E_POINTER;
     info->cb = sizeof(*info);
-    info->pszTitle = CoTaskText(LoadResString(caption_id_));
+    info->pszTitle = nullptr;
     info->size = TemplateSize(dialog_id_);
     info->pszDocString = nullptr;
     info->pszHelpFile = nullptr;
     info->dwHelpContext = 0;
-    return info->pszTitle ? S_OK : E_OUTOFMEMORY;
+    return ComEntry([&] {
+        info->pszTitle = CoTaskText(LoadResString(caption_id_));
+        return info->pszTitle ? S_OK : E_OUTOFMEMORY;
+    });
 }
 
 STDMETHODIMP PropertyPage::SetObjects(ULONG count, IUnknown** objects) {

@@ -8,6 +8,7 @@
 #include "common/constants.h"
 #include "common/wide.h"
 #include "framework/com_ptr.h"
+#include "framework/handles.h"
 #include "framework/resources.h"
 
 namespace corvela {
@@ -149,10 +150,9 @@ bool ReadInterface(ITypeLib* library, UINT index, LibraryInterface& entry) {
     entry.key = u"Interface\\" + GuidRegistryText(attributes->guid);
     info->ReleaseTypeAttr(attributes);
 
-    BSTR name = nullptr;
-    library->GetDocumentation(index, &name, nullptr, nullptr, nullptr);
-    entry.name = FromBstr(name);
-    SysFreeString(name);
+    Bstr name;
+    library->GetDocumentation(index, name.Out(), nullptr, nullptr, nullptr);
+    entry.name = FromBstr(name.Get());
     entry.automation = kind == TKIND_DISPATCH || (flags & TYPEFLAG_FOLEAUTOMATION);
     entry.proxy = (kind == TKIND_INTERFACE || (flags & TYPEFLAG_FDUAL)) ? kAutomationInterfaceProxy
                                                                          : kDispatchInterfaceProxy;
@@ -170,13 +170,9 @@ std::vector<LibraryInterface> LibraryInterfaces(ITypeLib* library) {
 
 // The library's help string, or its name when it has none.
 Text LibraryTitle(ITypeLib* library) {
-    BSTR name = nullptr;
-    BSTR help = nullptr;
-    if (FAILED(library->GetDocumentation(-1, &name, &help, nullptr, nullptr))) return Text();
-    const Text title = FromBstr(help ? help : name);
-    SysFreeString(name);
-    SysFreeString(help);
-    return title;
+    Bstr name, help;
+    if (FAILED(library->GetDocumentation(-1, name.Out(), help.Out(), nullptr, nullptr))) return Text();
+    return FromBstr(help ? help.Get() : name.Get());
 }
 
 Text VersionKeyName(WORD major, WORD minor) { return HexText(major) + u"." + HexText(minor); }

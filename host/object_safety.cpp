@@ -19,8 +19,8 @@ bool RegisteredInCategory(REFCLSID clsid, const GUID& category) {
 }
 
 bool Safe(IUnknown* object, REFCLSID clsid, REFIID iid, DWORD option, const GUID& category) {
-    ComPtr<IObjectSafety> safety;
-    if (FAILED(ComPtr<IUnknown>::Share(object).As(IID_IObjectSafety, &safety))) return RegisteredInCategory(clsid, category);
+    const auto safety = ComPtr<IUnknown>::Share(object).As<IObjectSafety>();
+    if (!safety) return RegisteredInCategory(clsid, category);
     return SUCCEEDED(safety->SetInterfaceSafetyOptions(iid, option, option));
 }
 

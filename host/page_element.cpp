@@ -3,6 +3,8 @@
 #include <olectl.h>
 
 #include "common/wide.h"
+#include "framework/handles.h"
+#include "framework/result.h"
 #include "host/console.h"
 #include "host/object_safety.h"
 #include "host/param_bag.h"
@@ -23,9 +25,11 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                         UINT*) override {
         if (result) VariantInit(result);
-        DISPPARAMS none = {};
-        if (element_) element_->DeliverEvent(id, params ? *params : none);
-        return S_OK;
+        return ComEntry([&] {
+            DISPPARAMS none = {};
+            if (element_) element_->DeliverEvent(id, params ? *params : none);
+            return S_OK;
+        });
     }
 
 private:
@@ -38,9 +42,9 @@ namespace {
 // The description of the class's default outgoing interface, or null.
 ComPtr<ITypeInfo> DefaultEvents(IUnknown* object) {
     ComPtr<ITypeInfo> events;
-    ComPtr<IProvideClassInfo> provider;
+    const auto provider = ComPtr<IUnknown>::Share(object).As<IProvideClassInfo>();
     ComPtr<ITypeInfo> coclass;
-    if (FAILED(ComPtr<IUnknown>::Share(object).As(IID_IProvideClassInfo, &provider)) ||
+    if (!provider ||
         FAILED(provider->GetClassInfo(coclass.Out())) || !coclass)
         return events;
     TYPEATTR* attributes = nullptr;
@@ -71,12 +75,9 @@ IID InterfaceOf(ITypeInfo& info) {
 }
 
 Text ArgumentText(VARIANT& argument) {
-    VARIANT text;
-    VariantInit(&text);
-    if (FAILED(VariantChangeType(&text, &argument, VARIANT_ALPHABOOL, VT_BSTR))) return u"?";
-    const Text quoted = u"\"" + ReplaceAll(FromBstr(V_BSTR(&text)), u"\"", u"\\\"") + u"\"";
-    VariantClear(&text);
-    return quoted;
+    Variant text;
+    if (FAILED(VariantChangeType(text.Out(), &argument, VARIANT_ALPHABOOL, VT_BSTR))) return u"?";
+    return u"\"" + ReplaceAll(FromBstr(V_BSTR(&text.Get())), u"\"", u"\\\"") + u"\"";
 }
 
 // The arguments in the event's parameter order (the last one comes first
@@ -104,8 +105,7 @@ void PageElement::Create(HWND window, const RECT& position, const ComPtr<IMonike
     ComPtr<IUnknown> object = CreateObject(clsid);
     if (!object) return;
     // An object that is no control (no IOleObject) has nothing to show.
-    ComPtr<IOleObject> control;
-    if (SUCCEEDED(object.As(IID_IOleObject, &control))) {
+    if (object.As<IOleObject>()) {
         site_ = ContainerSite::Create(window, position);
         site_->SetPage(page, browser);
         site_->Attach(object.Get());
@@ -114,15 +114,14 @@ void PageElement::Create(HWND window, const RECT& position, const ComPtr<IMonike
     const bool trusted = Trusted(object.Get(), clsid);
     if (site_) Initialise(trusted ? Params(object.Get()) : ComPtr<IPropertyBag>());
     if (!trusted) return;
-    object.As(IID_IDispatch, &dispatch_);
+    dispatch_ = object.As<IDispatch>();
     ConnectEvents(object.Get());
 }
 
 ComPtr<IPropertyBag> PageElement::Params(IUnknown* object) {
     ComPtr<IPropertyBag> params;
     if (object_.params.empty()) return params;
-    ComPtr<IPersistPropertyBag> persist;
-    if (SUCCEEDED(ComPtr<IUnknown>::Share(object).As(IID_IPersistPropertyBag, &persist)))
+    if (ComPtr<IUnknown>::Share(object).As<IPersistPropertyBag>())
         params = NewParamBag(object_.params);
     else
         owner_.ReportProblem(object_.place, Quoted(Id()) + u" takes no <param>s; they are passed over");
@@ -174,8 +173,8 @@ void PageElement::ConnectEvents(IUnknown* object) {
     events_ = DefaultEvents(object);
     if (!events_) return;
     const IID events = InterfaceOf(*events_.Get());
-    ComPtr<IConnectionPointContainer> container;
-    if (FAILED(ComPtr<IUnknown>::Share(object).As(IID_IConnectionPointContainer, &container)) ||
+    const auto container = ComPtr<IUnknown>::Share(object).As<IConnectionPointContainer>();
+    if (!container ||
         FAILED(container->FindConnectionPoint(events, connection_.Out()))) {
         events_.Reset();
         return;
@@ -199,10 +198,10 @@ void PageElement::AddHandler(const Text& event, ComPtr<IDispatch> handler, const
         owner_.ReportProblem(place, Quoted(Id()) + u" fires no events here; the handler for " + event + u" is not bound");
         return;
     }
-    BSTR name = ToBstr(event);
+    Bstr name(ToBstr(event));
+    BSTR names[] = {name.Get()};
     DISPID id = DISPID_UNKNOWN;
-    const HRESULT found = events_->GetIDsOfNames(&name, 1, &id);
-    SysFreeString(name);
+    const HRESULT found = events_->GetIDsOfNames(names, 1, &id);
     if (FAILED(found)) {
         owner_.ReportProblem(place, Quoted(Id()) + u" has no event " + event + u"; its handler is not bound");
         return;
@@ -224,9 +223,7 @@ Text PageElement::EventName(DISPID id) const {
     UINT count = 0;
     if (!events_ || FAILED(events_->GetNames(id, &name, 1, &count)) || count == 0)
         return u"event" + DecimalText(id);
-    const Text text = FromBstr(name);
-    SysFreeString(name);
-    return text;
+    return FromBstr(Bstr(name).Get());
 }
 
 void PageElement::DisconnectEvents() {

@@ -2,6 +2,7 @@
 
 #include "framework/com_object.h"
 #include "framework/dispatch.h"
+#include "framework/result.h"
 
 namespace corvela {
 namespace {
@@ -16,8 +17,10 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argument_error) override {
         ComPtr<IDispatch> keep_alive = ComPtr<IDispatch>::Share(this);
-        return Derived::Table().Invoke(static_cast<Derived*>(this), id, flags, params, result, exception,
-                                       argument_error);
+        return ComEntry([&] {
+            return Derived::Table().Invoke(static_cast<Derived*>(this), id, flags, params, result, exception,
+                                           argument_error);
+        });
     }
 };
 

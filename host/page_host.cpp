@@ -86,12 +86,9 @@ SIZE ClientSize(const std::vector<RECT>& places) {
 }
 
 Text ValueText(VARIANT& value) {
-    VARIANT text;
-    VariantInit(&text);
-    if (FAILED(VariantChangeType(&text, &value, VARIANT_ALPHABOOL, VT_BSTR))) return u"[object]";
-    const Text result = FromBstr(V_BSTR(&text));
-    VariantClear(&text);
-    return result;
+    Variant text;
+    if (FAILED(VariantChangeType(text.Out(), &value, VARIANT_ALPHABOOL, VT_BSTR))) return u"[object]";
+    return FromBstr(V_BSTR(&text.Get()));
 }
 
 Text ActionText(const HostAction& action) {
@@ -176,7 +173,7 @@ bool PageHost::Open() {
 bool PageHost::CreatePageWindow(const std::vector<RECT>& places) {
     static const ATOM registered = [] {
         WNDCLASSW window_class = {};
-        window_class.lpfnWndProc = &PageHost::WindowProcedure;
+        window_class.lpfnWndProc = &WindowBase::WindowProcedure;
         window_class.hInstance = GetModuleHandleW(nullptr);
         window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
@@ -186,9 +183,10 @@ bool PageHost::CreatePageWindow(const std::vector<RECT>& places) {
     const SIZE client = ClientSize(places);
     RECT frame = {0, 0, client.cx, client.cy};
     AdjustWindowRect(&frame, WINDOW_STYLE, FALSE);
-    window_.Reset(CreateWindowExW(0, WINDOW_CLASS, W(title_), WINDOW_STYLE, WINDOW_LEFT, WINDOW_TOP,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), this));
+    const RECT position = {WINDOW_LEFT, WINDOW_TOP, WINDOW_LEFT + frame.right - frame.left,
+                           WINDOW_TOP + frame.bottom - frame.top};
+    window_.Reset(CreateWindowFor(0, WINDOW_CLASS, W(title_), WINDOW_STYLE, position, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr)));
     if (registered && window_) return true;
     PrintError(options_.page_path + u": the page's window cannot be made: " + ResultText(HRESULT_FROM_WIN32(GetLastError())));
     return false;
@@ -304,14 +302,12 @@ void PageHost::PlayNextAction() {
 }
 
 void PageHost::PlayRun(const HostAction& action) {
-    VARIANT result;
-    VariantInit(&result);
+    Variant result;
     {
         ScriptCall call(*this);
-        engine_.Evaluate(action.text, {RUN_ORIGIN, {}}, &result);
+        engine_.Evaluate(action.text, {RUN_ORIGIN, {}}, result.Out());
     }
-    if (options_.trace && V_VT(&result) != VT_EMPTY) PrintOut(u"= " + ValueText(result));
-    VariantClear(&result);
+    if (options_.trace && V_VT(&result.Get()) != VT_EMPTY) PrintOut(u"= " + ValueText(result.Get()));
 }
 
 bool PageHost::PlayOnObject(const HostAction& action) {
@@ -364,21 +360,9 @@ PageElement* PageHost::Element(const Text& id) const {
     return nullptr;
 }
 
-LRESULT CALLBACK PageHost::WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(lparam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created->lpCreateParams));
-    }
-    auto* host = reinterpret_cast<PageHost*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (host && message == WM_CLOSE) {
-        host->RequestClose();
-        return 0;
-    }
-    if (host && message == WM_TIMER) {
-        host->OnTimer(wparam);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wparam, lparam);
+bool PageHost::OnMessage(const WindowMessage& message, LRESULT* result) {
+    return On<WM_CLOSE>(message, result, this, &PageHost::RequestClose) ||
+           On<WM_TIMER>(message, result, this, &PageHost::OnTimer);
 }
 
 // ---- window and document ----
@@ -460,12 +444,10 @@ void PageHost::ReportProblem(const SourcePlace& place, const Text& text) {
 
 void PageHost::CallHandler(IDispatch& handler, DISPPARAMS& arguments) {
     ScriptCall call(*this);
-    VARIANT result;
-    VariantInit(&result);
+    Variant result;
     EXCEPINFO exception = {};
-    const HRESULT called =
-        handler.Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &arguments, &result, &exception, nullptr);
-    VariantClear(&result);
+    const HRESULT called = handler.Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &arguments,
+                                          result.Out(), &exception, nullptr);
     ClearException(exception);
     if (FAILED(called) && called != SCRIPT_ERROR_REPORTED) {
         PrintError(options_.page_path + u": a handler failed: " + ResultText(called));

@@ -10,6 +10,7 @@
 
 #include "framework/com_ptr.h"
 #include "framework/handles.h"
+#include "framework/window.h"
 #include "host/host_options.h"
 #include "host/page.h"
 #include "host/page_element.h"
@@ -18,7 +19,7 @@
 
 namespace corvela {
 
-class PageHost final : public PageGlobals, public ScriptHooks, public ElementOwner {
+class PageHost final : public PageGlobals, public ScriptHooks, public ElementOwner, public WindowBase {
 public:
     explicit PageHost(HostOptions options);
     ~PageHost();
@@ -47,6 +48,9 @@ public:
     void CallHandler(IDispatch& handler, DISPPARAMS& arguments) override;
     void TraceEvent(const Text& line) override;
 
+protected:
+    bool OnMessage(const WindowMessage& message, LRESULT* result) override;
+
 private:
     // A call into the page's script; the page may not be torn down under it.
     class ScriptCall;
@@ -55,7 +59,6 @@ private:
         Text code;
     };
 
-    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     bool Open();
     bool CreatePageWindow(const std::vector<RECT>& places);
     void CreateElements(const std::vector<RECT>& places);

@@ -2,6 +2,7 @@
 
 #include "common/wide.h"
 #include "framework/com_object.h"
+#include "framework/handles.h"
 
 namespace corvela {
 namespace {
@@ -17,16 +18,12 @@ public:
         const PageParam* param = Find(FromW(name));
         if (!param) return E_INVALIDARG;
         const VARTYPE wanted = V_VT(value);
-        VARIANT text;
-        V_VT(&text) = VT_BSTR;
-        V_BSTR(&text) = ToBstr(param->value);
+        Variant text = Variant::OfBstr(Bstr(ToBstr(param->value)));
         if (wanted == VT_EMPTY || wanted == VT_BSTR) {
-            *value = text;
+            *value = text.Release();
             return S_OK;
         }
-        const HRESULT changed = VariantChangeType(value, &text, 0, wanted);
-        VariantClear(&text);
-        return changed;
+        return VariantChangeType(value, &text.Get(), 0, wanted);
     }
 
     STDMETHODIMP Write(LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }

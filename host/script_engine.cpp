@@ -4,6 +4,7 @@
 
 #include "common/wide.h"
 #include "framework/com_object.h"
+#include "framework/handles.h"
 #include "host/console.h"
 
 namespace corvela {
@@ -20,9 +21,7 @@ const wchar_t SCRIPT_DELIMITER[] = L"</script>";
 }  // namespace
 
 void ClearException(EXCEPINFO& exception) {
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
+    Bstr source(exception.bstrSource), description(exception.bstrDescription), help(exception.bstrHelpFile);
     exception = EXCEPINFO{};
 }
 
@@ -81,8 +80,7 @@ bool ScriptEngine::Start(ScriptHooks& hooks) {
     if (FAILED(CoCreateInstance(CLSID_JSCRIPT, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript, script_.OutVoid())))
         return false;
     site_ = ComPtr<ScriptSite>(new ScriptSite(*this, hooks));
-    return SUCCEEDED(script_.As(IID_IActiveScriptParse, &parse_)) &&
-           SUCCEEDED(script_.As(IID_IActiveScriptParseProcedure2, &procedures_)) &&
+    return SUCCEEDED(script_.AsTo(&parse_)) && SUCCEEDED(script_.AsTo(&procedures_)) &&
            SUCCEEDED(script_->SetScriptSite(site_.Get())) &&
            SUCCEEDED(parse_->InitNew()) && SUCCEEDED(script_->SetScriptState(SCRIPTSTATE_CONNECTED));
 }

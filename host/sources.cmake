@@ -21,4 +21,5 @@ list(APPEND HOST_WIN_SOURCES
   ${CMAKE_SOURCE_DIR}/framework/container_site.cpp
   ${CMAKE_SOURCE_DIR}/framework/dispatch.cpp
   ${CMAKE_SOURCE_DIR}/framework/drop_files.cpp
-  ${CMAKE_SOURCE_DIR}/framework/resources.cpp)
+  ${CMAKE_SOURCE_DIR}/framework/resources.cpp
+  ${CMAKE_SOURCE_DIR}/framework/window.cpp)

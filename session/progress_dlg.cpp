@@ -29,12 +29,17 @@ void SetText(HWND dialog, int id, const std::optional<Text>& text) {
 constexpr DWORD DISPLAY_INTERVAL_MS = 40;
 constexpr UINT_PTR FLUSH_TIMER = 1;
 
-template <typename T>
-void Take(std::optional<T>& into, const std::optional<T>& from) {
-    if (from) into = from;
-}
-
 }  // namespace
+
+// WM_TRANSFER_PROGRESS: LRESULT OnTransferProgress(ProgressKind kind, LPARAM payload).
+template <>
+struct MessageCracker<WM_TRANSFER_PROGRESS> {
+    template <typename O>
+    static bool Call(O& object, LRESULT (O::*handler)(ProgressKind, LPARAM), const WindowMessage& m, LRESULT* result) {
+        *result = (object.*handler)(static_cast<ProgressKind>(m.wparam), m.lparam);
+        return true;
+    }
+};
 
 HANDLE StartBatchWorker(std::shared_ptr<TransferSession> session, const TransferJob& job) {
     auto* worker = new CKelDownloadThread();
@@ -59,38 +64,25 @@ TextList CProgressDlg::Results() const {
     return IsUploadMode(job_.mode) ? model_.results() : session_->Results();
 }
 
-LRESULT CProgressDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool* handled) {
-    switch (message) {
-        case WM_INITDIALOG:
-            OnOpen();
-            *handled = true;
-            return TRUE;  // the default focus
-        case WM_TRANSFER_PROGRESS:
-            *handled = true;
-            return OnTransferProgress(wparam, lparam);
-        case WM_TIMER:
-            if (wparam == FLUSH_TIMER) OnFlushTimer();
-            return 0;
-        case WM_CLOSE:
-            OnClose();
-            *handled = true;
-            return 0;
-        case WM_COMMAND:
-            // The keyboard's defaults: Escape cancels, Enter ends as finished.
-            if (LOWORD(wparam) == IDCANCEL || LOWORD(wparam) == IDOK) {
-                End(LOWORD(wparam) == IDOK ? BATCH_RESULT_FINISHED : BATCH_RESULT_CANCELLED);
-                *handled = true;
-            }
-            return 0;
-        case WM_DESTROY:
-            OnDestroy();
-            return 0;
-        case WM_WINDOWPOSCHANGING:
-            OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lparam));
-            return 0;
-        default:
-            return 0;
-    }
+bool CProgressDlg::OnMessage(const WindowMessage& message, LRESULT* result) {
+    using D = CProgressDlg;
+    return On<WM_INITDIALOG>(message, result, this, &D::OnOpen) ||
+           On<WM_TRANSFER_PROGRESS>(message, result, this, &D::OnTransferProgress) ||
+           On<WM_TIMER>(message, result, this, &D::OnTimer) || On<WM_CLOSE>(message, result, this, &D::OnClose) ||
+           On<WM_COMMAND>(message, result, this, &D::OnCommand) ||
+           On<WM_DESTROY>(message, result, this, &D::OnDestroy) ||
+           On<WM_WINDOWPOSCHANGING>(message, result, this, &D::OnWindowPosChanging);
+}
+
+void CProgressDlg::OnTimer(UINT_PTR id) {
+    if (id == FLUSH_TIMER) OnFlushTimer();
+}
+
+// The keyboard's defaults: Escape cancels, Enter ends as finished.
+bool CProgressDlg::OnCommand(UINT, int id, HWND) {
+    if (id != IDCANCEL && id != IDOK) return false;
+    End(id == IDOK ? BATCH_RESULT_FINISHED : BATCH_RESULT_CANCELLED);
+    return true;
 }
 
 void CProgressDlg::OnOpen() {
@@ -113,7 +105,7 @@ void CProgressDlg::OnOpen() {
     if (!worker_thread_) End(BATCH_RESULT_NEVER_RAN);
 }
 
-LRESULT CProgressDlg::OnTransferProgress(WPARAM kind, LPARAM lparam) {
+LRESULT CProgressDlg::OnTransferProgress(ProgressKind kind, LPARAM lparam) {
     if (kind == PROGRESS_END) {
         // Records still waiting were posted before the end notice.
         ApplyPostedRecords();
@@ -127,7 +119,7 @@ LRESULT CProgressDlg::OnTransferProgress(WPARAM kind, LPARAM lparam) {
     }
     std::unique_ptr<ProgressRecord> record = session_->channel().Claim(lparam);
     if (!record) return 0;
-    ApplyRecord(static_cast<ProgressKind>(kind), *record);
+    ApplyRecord(kind, *record);
     return IsRunning(&session_->running()) ? PROGRESS_REPLY_CONTINUE : 0;
 }
 
@@ -175,22 +167,16 @@ void CProgressDlg::OnDestroy() {
     session_->channel().Close();
 }
 
-void CProgressDlg::OnWindowPosChanging(WINDOWPOS* position) {
+void CProgressDlg::OnWindowPosChanging(WINDOWPOS& position) {
     // An invisible batch stays invisible, whatever shows the window.
     if (job_.visible)
-        position->flags |= SWP_SHOWWINDOW;
+        position.flags |= SWP_SHOWWINDOW;
     else
-        position->flags &= ~SWP_SHOWWINDOW;
+        position.flags &= ~SWP_SHOWWINDOW;
 }
 
 void CProgressDlg::Queue(const ProgressUpdate& update) {
-    Take(pending_.file_bar_range, update.file_bar_range);
-    Take(pending_.file_bar_position, update.file_bar_position);
-    Take(pending_.total_bar_range, update.total_bar_range);
-    Take(pending_.total_bar_position, update.total_bar_position);
-    Take(pending_.name_text, update.name_text);
-    Take(pending_.file_count_text, update.file_count_text);
-    Take(pending_.byte_count_text, update.byte_count_text);
+    pending_.Merge(update);
     if (DisplayDue()) {
         Flush();
     } else {

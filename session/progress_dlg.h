@@ -44,11 +44,13 @@ public:
     TextList Results() const;
 
 protected:
-    LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool* handled) override;
+    bool OnMessage(const WindowMessage& message, LRESULT* result) override;
 
 private:
     void OnOpen();
-    LRESULT OnTransferProgress(WPARAM kind, LPARAM record);
+    LRESULT OnTransferProgress(ProgressKind kind, LPARAM payload);
+    void OnTimer(UINT_PTR id);
+    bool OnCommand(UINT notification, int id, HWND control);
     void OnPostedRecordsWaiting();
     void OnFlushTimer();
     void ApplyPostedRecords();
@@ -56,7 +58,7 @@ private:
     void End(INT_PTR result);
     void OnClose();
     void OnDestroy();
-    void OnWindowPosChanging(WINDOWPOS* position);
+    void OnWindowPosChanging(WINDOWPOS& position);
     void ApplyUpdate(const ProgressUpdate& update);
     void Queue(const ProgressUpdate& update);
     bool DisplayDue() const;

@@ -14,7 +14,22 @@ int64_t AsSigned32(uint32_t value) {
     return value > 0x7FFFFFFFu ? static_cast<int64_t>(value) - 0x100000000LL : value;
 }
 
+template <typename T>
+void Take(std::optional<T>& into, const std::optional<T>& from) {
+    if (from) into = from;
+}
+
 }  // namespace
+
+void ProgressUpdate::Merge(const ProgressUpdate& later) {
+    Take(file_bar_range, later.file_bar_range);
+    Take(file_bar_position, later.file_bar_position);
+    Take(total_bar_range, later.total_bar_range);
+    Take(total_bar_position, later.total_bar_position);
+    Take(name_text, later.name_text);
+    Take(file_count_text, later.file_count_text);
+    Take(byte_count_text, later.byte_count_text);
+}
 
 Text FileCountText(int32_t file_number, size_t file_count) {
     return DecimalText(file_number) + u" / " + DecimalText(static_cast<int64_t>(file_count)) + u" Files";

@@ -45,6 +45,11 @@ struct ProgressUpdate {
     std::optional<Text> name_text;        // control 204
     std::optional<Text> file_count_text;  // control 205
     std::optional<Text> byte_count_text;  // control 206
+
+    // Folds a later update into this one, which is not on screen yet: each
+    // part the later one carries replaces this one's; the others stay. The
+    // screen then shows the same as if both had been applied in turn.
+    void Merge(const ProgressUpdate& later);
 };
 
 // The size of each file of an upload batch as the file system reported it,

@@ -50,24 +50,11 @@ struct Shown {
     corvela::TextList results;
 };
 
-template <typename T>
-void Keep(std::optional<T>& into, const std::optional<T>& from) {
-    if (from) into = from;
-}
-
 Shown Apply(const std::vector<PostedRecord>& records, size_t files, uint32_t file_bytes) {
     corvela::ProgressModel model;
     model.StartUpload(corvela::FileSizeLookups(files, file_bytes));
     Shown shown;
-    for (const PostedRecord& posted : records) {
-        const corvela::ProgressUpdate u = model.Apply(posted.kind, *posted.record, Text());
-        Keep(shown.parts.file_bar_range, u.file_bar_range);
-        Keep(shown.parts.file_bar_position, u.file_bar_position);
-        Keep(shown.parts.total_bar_position, u.total_bar_position);
-        Keep(shown.parts.name_text, u.name_text);
-        Keep(shown.parts.file_count_text, u.file_count_text);
-        Keep(shown.parts.byte_count_text, u.byte_count_text);
-    }
+    for (const PostedRecord& posted : records) shown.parts.Merge(model.Apply(posted.kind, *posted.record, Text()));
     shown.results = model.results();
     return shown;
 }

@@ -182,3 +182,14 @@ TEST(ProgressModelApply, OtherKindsAndStagesChangeNothing) {
     EXPECT_EQ(Describe(model.Apply(corvela::PROGRESS_UPLOAD, Record(corvela::STAGE_PROGRESS, 4, 10), u"")),
               "file_pos=4 total_pos=4 bytes=[4 / 10 Bytes] ");
 }
+
+// Updates waiting for the next redraw fold into one: a block's update, which
+// carries no name and no file count, must not blank the new file's.
+TEST(ProgressUpdateMerge, ALaterPartReplacesAndAMissingPartKeepsWhatWasPending) {
+    ProgressModel model;
+    model.StartUpload({uint64_t{10}, uint64_t{20}});
+    ProgressUpdate pending = model.Apply(corvela::PROGRESS_UPLOAD, Record(corvela::STAGE_START, 0, 10, u"C:\\a"), u"");
+    pending.Merge(model.Apply(corvela::PROGRESS_UPLOAD, Record(corvela::STAGE_PROGRESS, 4, 10), u""));
+    pending.Merge(model.Apply(corvela::PROGRESS_UPLOAD, Record(corvela::STAGE_PROGRESS, 8, 10), u""));
+    EXPECT_EQ(Describe(pending), "file_range=10 file_pos=8 total_pos=8 name=[a] count=[1 / 2 Files] bytes=[8 / 30 Bytes] ");
+}

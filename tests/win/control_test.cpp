@@ -5,10 +5,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <new>
+#include <vector>
+
 #include "common/language.h"
 #include "control/corvela_ctrl.h"
 #include "control/last_created_control.h"
 #include "framework/module.h"
+#include "module/guids.h"
 #include "corvela_h.h"
 #include "support.h"
 
@@ -149,6 +153,63 @@ TEST_F(HostedControl, EventsReachEveryConnectedSinkBeforeTheCallReturns) {
     EXPECT_EQ(second->Count(2), 1u);
     second->Disconnect();
     second->Release();
+}
+
+// A browser freezes a control's events while it loads the page: what the
+// control fires meanwhile (InitComplete, as its window is made) waits, and
+// arrives in the order fired once every freeze is undone.
+TEST_F(HostedControl, EventsFiredWhileFrozenArriveInOrderOnceThawed) {
+    recorder = new test::EventRecorder(DIID__DCorvelaEvents);
+    corvela::ComPtr<IOleControl> ole;
+    ASSERT_EQ(container.Host(CLSID_Corvela, 300, 100,
+                             [&](IUnknown* control) {
+                                 ASSERT_TRUE(recorder->Connect(control));
+                                 ole = corvela::ComPtr<IUnknown>::Share(control).As<IOleControl>();
+                                 ASSERT_TRUE(ole);
+                                 ole->FreezeEvents(TRUE);
+                                 ole->FreezeEvents(TRUE);
+                             }),
+              S_OK);
+    SendMessageW(container.ControlWindow(), corvela::WM_FIRE_CANCEL_TRANSFER, 0, 0);
+    EXPECT_TRUE(recorder->events().empty());
+    ole->FreezeEvents(FALSE);
+    EXPECT_TRUE(recorder->events().empty()) << "one freeze is still in force";
+    ole->FreezeEvents(FALSE);
+    std::vector<DISPID> ids;
+    for (const test::Event& event : recorder->events()) ids.push_back(event.id);
+    EXPECT_EQ(ids, (std::vector<DISPID>{1, 2}));
+    ole->FreezeEvents(FALSE);  // one thaw too many changes nothing
+    SendMessageW(container.ControlWindow(), corvela::WM_FIRE_CANCEL_TRANSFER, 0, 0);
+    EXPECT_EQ(recorder->Count(2), 2u) << "events go straight through again";
+}
+
+// A member that fails to allocate must not let the exception through the
+// COM boundary, where nothing catches it and the browser goes down: the
+// caller gets E_OUTOFMEMORY and the control keeps answering.
+class AllocatingControl final : public corvela::OleControl {
+public:
+    AllocatingControl() : OleControl(Class()) {}
+    int32_t Allocate() { throw std::bad_alloc(); }
+    int32_t Answer() { return 42; }
+
+private:
+    static const corvela::OleControlClass& Class() {
+        using corvela::Bind;
+        static const corvela::DispatchTable table({
+            {1, L"Allocate", corvela::DispKind::Method, {}, Bind<&AllocatingControl::Allocate>(), {}},
+            {2, L"Answer", corvela::DispKind::Method, {}, Bind<&AllocatingControl::Answer>(), {}},
+        });
+        static const corvela::OleControlClass info = {
+            &CLSID_Corvela, &DIID__DCorvela, &DIID__DCorvelaEvents, &LIBID_CORVELALib, 1, 0,
+            &corvela::CLSID_CorvelaPropPage, 0, 0, &table};
+        return info;
+    }
+};
+
+TEST(Dispatch, AnExceptionInAMemberBecomesItsResultAtTheComBoundary) {
+    corvela::ComPtr<IDispatch> control(static_cast<IDispatch*>(new AllocatingControl()));
+    EXPECT_EQ(test::Invoke(control.Get(), L"Allocate", DISPATCH_METHOD, {}).hr, E_OUTOFMEMORY);
+    EXPECT_EQ(test::Call(control.Get(), L"Answer").Int(), 42);
 }
 
 TEST(Dispatch, RefusesWrongPropertyAccessWithScriptingErrors) {
