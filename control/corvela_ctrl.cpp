@@ -8,7 +8,7 @@
 #include "framework/common_controls.h"
 #include "framework/page_url.h"
 #include "framework/resources.h"
-#include "module/guids.h"
+#include "control/guids.h"
 
 namespace corvela {
 namespace {

@@ -4,7 +4,7 @@
 #include "common/wide.h"
 #include "framework/registration.h"
 #include "framework/resources.h"
-#include "module/guids.h"
+#include "control/guids.h"
 
 namespace corvela {
 namespace {

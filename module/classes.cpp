@@ -9,7 +9,7 @@
 #include "framework/property_page.h"
 #include "framework/registration.h"
 #include "module/class_registration.h"
-#include "module/guids.h"
+#include "control/guids.h"
 
 namespace corvela {
 namespace {

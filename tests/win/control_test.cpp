@@ -12,7 +12,7 @@
 #include "control/corvela_ctrl.h"
 #include "control/last_created_control.h"
 #include "framework/module.h"
-#include "module/guids.h"
+#include "control/guids.h"
 #include "corvela_h.h"
 #include "support.h"
 

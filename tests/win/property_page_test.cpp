@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "corvela_h.h"
-#include "module/guids.h"
+#include "control/guids.h"
 #include "support.h"
 
 namespace {

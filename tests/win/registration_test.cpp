@@ -8,7 +8,7 @@
 #include <map>
 
 #include "corvela_h.h"
-#include "module/guids.h"
+#include "control/guids.h"
 #include "support.h"
 
 namespace {

@@ -1,5 +1,5 @@
-// Identifiers that the type library does not carry. The control's class,
-// interfaces and library come from the compiled IDL (corvela_h.h).
+// The control's identifiers that the type library does not carry. Its
+// class, interfaces and library come from the compiled IDL (corvela_h.h).
 #pragma once
 
 #include <windows.h>
