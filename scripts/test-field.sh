@@ -16,6 +16,7 @@ done
 
 wine_session_start
 start_receiver
+start_server download_server
 export SESSION_DIR
 run_wine 60 regsvr32 /s "$(windows_path "$build/CORVELA.OCX")" || { echo "regsvr32 failed"; exit 1; }
 timeout --kill-after=10 600 python3 "$root/tests/field/run_field.py" --build "$build" "$@"
