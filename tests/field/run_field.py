@@ -454,7 +454,8 @@ class PageResult:
 
     def problems(self):
         if self.status != 0 or self.count < 0:
-            return ["the page did not run to its end (exit status %d)" % self.status]
+            return ["the page did not run to its end (exit status %d); the host printed:\n%s"
+                    % (self.status, self.output[-1500:])]
         return []
 
 
