@@ -24,7 +24,7 @@ add_custom_command(
 add_custom_target(corvela_generated DEPENDS ${GEN_DIR}/corvela.tlb ${BITMAPS})
 
 set(WIN_DEFINES UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800 NOMINMAX)
-set(WIN_LIBS ole32 oleaut32 uuid comctl32 wininet shlwapi shell32 user32 gdi32 advapi32 version)
+set(WIN_LIBS ole32 oleaut32 uuid comctl32 wininet urlmon shlwapi shell32 user32 gdi32 advapi32 version)
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
 # Everything but the DLL entry points, so the test suite can link the same code.

@@ -105,8 +105,7 @@ int32_t CCorvelaCtrl::StartDownload2(Text, Text) { return 0; }
 bool CCorvelaCtrl::LocalFilesAllowed() const {
     TextList lines;
     const PolicyValue policy = ReadSitePolicy(&lines);
-    if (policy == PolicyValue::Absent) return true;
-    return PageMayUseLocalFiles(policy, lines, PageUrlOf(ClientSite()));
+    return PageMayUseLocalFiles(policy, lines, PageUrlOf(ClientSite()), ZoneOfUrl);
 }
 
 // ---- events ----

@@ -98,8 +98,9 @@ public:
     Text GetFolderPath();
 
     // The site lock: whether the page may have local files read or sent
-    // (queued, inserted, dropped, chosen, measured). Without a policy every
-    // page may; with one, only the pages it names.
+    // (queued, inserted, dropped, chosen, measured). With a policy, only the
+    // pages it names; without one, the pages of the local machine, the local
+    // intranet and trusted sites, and a container that tells no page.
     bool LocalFilesAllowed() const;
 
     // What the list window reads through its owner.

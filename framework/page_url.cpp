@@ -3,6 +3,7 @@
 #include <exdisp.h>
 #include <servprov.h>
 #include <shlguid.h>
+#include <urlmon.h>
 
 #include "common/wide.h"
 #include "framework/com_ptr.h"
@@ -56,6 +57,14 @@ std::optional<Text> PageUrlOf(IOleClientSite* site) {
     if (!site) return std::nullopt;
     if (std::optional<Text> url = MonikerName(site)) return url;
     return BrowserLocation(site);
+}
+
+std::optional<int32_t> ZoneOfUrl(const Text& url) {
+    ComPtr<IInternetSecurityManager> manager;
+    if (FAILED(CoInternetCreateSecurityManager(nullptr, manager.Out(), 0)) || !manager) return std::nullopt;
+    DWORD zone = 0;
+    if (FAILED(manager->MapUrlToZone(W(url), &zone, 0))) return std::nullopt;
+    return static_cast<int32_t>(zone);
 }
 
 }  // namespace corvela
