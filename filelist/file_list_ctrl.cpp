@@ -1,6 +1,7 @@
 #include "filelist/file_list_ctrl.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "common/constants.h"
@@ -30,6 +31,16 @@ Text DroppedPath(HDROP drop, UINT item) {
     std::vector<wchar_t> path(length + 1, L'\0');
     const UINT copied = DragQueryFileW(drop, item, path.data(), length + 1);
     return FromW(path.data(), copied);
+}
+
+// The entry's path reaches the browser as one quoted argument: the page
+// writes the path, and unquoted its spaces would hand the browser switches
+// and files of the page's choosing ("http://x -extoff \\host\share\x.hta").
+// A path that no quoting keeps whole is not handed over at all.
+void OpenInBrowser(HWND owner, const Text& path) {
+    const std::optional<Text> argument = path.empty() ? Text() : QuotedCommandLineArgument(path);
+    if (!argument) return;
+    ShellExecuteW(owner, W(OPEN_VERB), W(BROWSER_PROGRAM), W(*argument), nullptr, SW_SHOWNORMAL);
 }
 
 // An item whose attributes cannot be read is no file the page could attach.
@@ -179,7 +190,7 @@ void CFileListCtrl::OnDoubleClick(const NMITEMACTIVATE& click) {
     if (owner_->UseDbCl() == 1) {
         owner_->FireDbClListFile(path, user_list);
     } else if (on_entry) {
-        ShellExecuteW(window_.Get(), W(OPEN_VERB), W(BROWSER_PROGRAM), W(path), nullptr, SW_SHOWNORMAL);
+        OpenInBrowser(window_.Get(), path);
     }
 }
 

@@ -559,6 +559,15 @@ private:
     std::vector<DWORD> seen_;
 };
 
+// The arguments a program finds in its command line.
+std::vector<std::wstring> Arguments(const std::wstring& command_line) {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(command_line.c_str(), &count);
+    std::vector<std::wstring> list(arguments, arguments + (arguments ? count : 0));
+    LocalFree(arguments);
+    return list;
+}
+
 TEST_F(FileListClicks, ADoubleClickOtherwiseOpensTheFileInTheBrowser) {
     ChildProcesses children;
     DoubleClick(Label(2));
@@ -566,10 +575,29 @@ TEST_F(FileListClicks, ADoubleClickOtherwiseOpensTheFileInTheBrowser) {
     ASSERT_EQ(launched.size(), 1u);
     std::wstring line = launched[0];
     CharLowerW(&line[0]);
-    const std::wstring ending = L"iexplore.exe\" c:\\files\\n2.txt";
+    const std::wstring ending = L"iexplore.exe\" \"c:\\files\\n2.txt\"";
     EXPECT_TRUE(line.size() >= ending.size() && line.compare(line.size() - ending.size(), ending.size(), ending) == 0)
         << test::Utf8(launched[0]);
     EXPECT_TRUE(Events(DBCL_LIST_FILE).empty());
+}
+
+// The page writes an entry's path: it reaches the browser as one argument,
+// never as switches and further files, and a path no quoting keeps whole is
+// not handed over at all.
+TEST_F(FileListClicks, APathThePageWroteReachesTheBrowserAsOneArgumentOrNotAtAll) {
+    const std::wstring switches = L"http://x -extoff \\\\attacker\\share\\x.hta";
+    for (const std::wstring& path : {switches, std::wstring(L"http://x\" -extoff \"y")})
+        test::Call(control, L"InsertFileList", {Var(L"x.hta"), Var(path), Var(L""), Var(L""), Var(L"10")});
+    ChildProcesses children;
+    DoubleClick(Label(5));
+    EXPECT_TRUE(children.CommandLines(L"iexplore.exe", 1500).empty()) << "a path holding a quote";
+
+    DoubleClick(Label(4));
+    const std::vector<std::wstring> launched = children.CommandLines(L"iexplore.exe", 10000);
+    ASSERT_EQ(launched.size(), 1u);
+    const std::vector<std::wstring> arguments = Arguments(launched[0]);
+    ASSERT_EQ(arguments.size(), 2u) << test::Utf8(launched[0]);
+    EXPECT_EQ(arguments[1], switches);
 }
 
 TEST_F(FileListClicks, ADoubleClickBelowTheEntriesOpensNothing) {
