@@ -15,6 +15,14 @@ start_receiver
 export RECEIVER_FILES="$(windows_path "$RECEIVER_ROOT")"
 export CORVELA_SCRATCH="$(windows_path "$SESSION_DIR")\\scratch"
 mkdir -p "$SESSION_DIR/scratch"
+# A drive that Wine reports as remote (a network drive), for the tests of
+# where downloads may go: a folder of the session, mapped as R:. Wine reads
+# the drive's type when its services start, so they start again after it.
+mkdir -p "$SESSION_DIR/remote-drive"
+ln -s "$SESSION_DIR/remote-drive" "$WINEPREFIX/dosdevices/r:"
+timeout 60 wine reg add 'HKLM\Software\Wine\Drives' /v r: /d network /f > /dev/null 2>&1
+timeout 60 wineserver -w
+export CORVELA_REMOTE_DRIVE="R:"
 # Small disks for the disk tests, where this machine lets us mount them: one
 # of 1 MiB to fill, one that cannot be written. A test without its disk says
 # why and skips.

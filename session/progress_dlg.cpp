@@ -101,7 +101,15 @@ void CProgressDlg::OnOpen() {
         for (const Text& file : job_.files) sizes.push_back(LocalFileSize(file));
         ApplyUpdate(model_.StartUpload(sizes));
     } else {
-        job_.cache_folder = ExpandCacheFolderText(job_.cache_folder);
+        const std::optional<Text> cache_folder = ExpandCacheFolderText(job_.cache_folder);
+        // A folder text whose special folder does not exist names no place:
+        // every entry fails as a failed download does, and nothing is
+        // fetched or written anywhere.
+        if (!cache_folder) {
+            End(BATCH_RESULT_FINISHED);
+            return;
+        }
+        job_.cache_folder = *cache_folder;
         CreateFolderTree(job_.cache_folder);
         ApplyUpdate(model_.StartDownload(job_.files.size(), job_.sizes));
     }

@@ -44,6 +44,10 @@ std::wstring Env(const wchar_t* name);
 std::wstring OcxPath();
 std::wstring ScratchDir();
 std::wstring NewScratchFolder(const std::wstring& name);
+// A new folder on the system's own drive (the prefix's C: under Wine). The
+// scratch folders lie on Wine's drive of the host's root, where the control
+// writes no file that could run code.
+std::wstring NewSystemDriveFolder(const std::wstring& name);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 // A file of `length` bytes that takes no disk space: only its last byte is
