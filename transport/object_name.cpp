@@ -5,10 +5,9 @@
 namespace corvela {
 
 Text BuildObjectName(const Text& path, const UploadQuery& query) {
-    const Text name = ReplaceAll(UrlEncode(query.title, EncodeMode::Query), u"+", u"%2B");
     return path + u"?guid=" + query.guid + u"&ext=" + UrlEncode(query.extension, EncodeMode::Query) +
            u"&dir=" + EscapeControlUnits(query.dst_folder) + u"&prefix=" + EscapeControlUnits(query.prefix) +
-           u"&name=" + name + u"&filedata=" + EscapeControlUnits(query.file_data) +
+           u"&name=" + UrlEncode(query.title, EncodeMode::Query) + u"&filedata=" + EscapeControlUnits(query.file_data) +
            u"&filename=" + EscapeControlUnits(query.file_name) + u"&sid=" + EscapeControlUnits(query.sid);
 }
 

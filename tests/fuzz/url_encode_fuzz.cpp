@@ -10,7 +10,7 @@ using corvela::UrlEncode;
 
 namespace {
 
-const Text UNSAFE_IN_QUERY = u"& %<>\"#{}|\\^~[]'";
+const Text UNSAFE_IN_QUERY = u"& %<>\"#{}|\\^~[]'+";
 
 bool IsUnsafe(char16_t unit) { return UNSAFE_IN_QUERY.find(unit) != Text::npos; }
 
