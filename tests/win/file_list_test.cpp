@@ -231,6 +231,28 @@ TEST_F(FileListControl, MovesAndDeletesWorkOnTheRowsAndReportWhatTheyRemoved) {
     EXPECT_EQ(recorder->Count(CLICK_CHECK_BOX), 0u) << "marking from script fires nothing";
 }
 
+// A page measures a file with GetReturnSize and lists it with that size:
+// above 2 and 4 GiB the size stays whole all the way to the size column.
+TEST_F(FileListControl, FilesAbove2And4GiBKeepTheirTrueSizeFromGetReturnSizeToTheList) {
+    const std::wstring folder = test::NewScratchFolder(L"true-sizes");
+    struct Case {
+        uint64_t bytes;
+        std::wstring size_text, shown;
+    };
+    const Case cases[] = {{3ull << 30, L"3221225472", L"(3072.0 MB)"}, {5ull << 30, L"5368709120", L"(5120.0 MB)"}};
+    for (int row = 0; row < 2; ++row) {
+        const Case& c = cases[row];
+        const std::wstring path = folder + L"\\big" + std::to_wstring(row) + L".bin";
+        ASSERT_TRUE(test::MakeSparseFile(path, c.bytes, 'x'));
+        const std::wstring size = test::Get(control, L"GetReturnSize", {Var(path)}).Text();
+        DeleteFileW(path.c_str());
+        EXPECT_EQ(size, c.size_text);
+        Insert(L"big" + std::to_wstring(row) + L".bin", L"", L"", size);
+        EXPECT_EQ(CellText(list, row, 5), c.shown);
+        EXPECT_EQ(Read(L"GetFileSize", row), c.size_text);
+    }
+}
+
 TEST(FileListWithoutWindow, AnswersEveryListMemberAsAnEmptyList) {
     IDispatch* control = nullptr;
     ASSERT_EQ(CoCreateInstance(CLSID_Corvela, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
