@@ -90,6 +90,15 @@ int ReceiverPort();
 std::wstring ReceiverUrl(const std::wstring& path);
 std::wstring ReceiverFiles();
 
+// A second reference receiver that reads each upload slowly (SLOW_RECEIVER_PORT),
+// and what its log (SLOW_RECEIVER_REQUESTS) says of each upload, in order.
+struct ReceivedUpload {
+    std::string result;  // stored, cut, refused, ...
+    std::string name;
+};
+std::wstring SlowReceiverUrl(const std::wstring& path);
+std::vector<ReceivedUpload> SlowReceiverUploads();
+
 class Json {
 public:
     enum class Kind { Null, Bool, Number, String, Array, Object };
