@@ -819,4 +819,17 @@ IDispatch* TestContainer::Control() const {
 
 HWND TestContainer::ControlWindow() const { return site_ ? site_->ObjectWindow() : nullptr; }
 
+void TestContainer::PressKey(UINT key) {
+    HWND focus = GetFocus();
+    const LPARAM press = 1 | (static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16);
+    PostMessageW(focus, WM_KEYDOWN, key, press);
+    PostMessageW(focus, WM_KEYUP, key, press | 0xC0000000);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (site_ && site_->TranslateKey(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
 }  // namespace test

@@ -319,6 +319,12 @@ public:
     IDispatch* Control() const;
     HWND HostWindow() const { return host_; }
     HWND ControlWindow() const;
+    corvela::ContainerSite* Site() const { return site_.Get(); }
+    // Presses `key` (a virtual-key code) where the keyboard focus is: its
+    // messages are posted to the focused window and run through a loop that
+    // hands keys to the control as a browser does (ContainerSite::TranslateKey),
+    // until the thread's queue is empty.
+    void PressKey(UINT key);
 
 private:
     HWND host_ = nullptr;
