@@ -12,6 +12,10 @@
 #                               NAME_PORT, NAME_ROOT and NAME_LOG (NAME in
 #                               capitals, e.g. SLOW_RECEIVER)
 #   run_wine SECONDS ARGS...    wine with a time limit
+#   wait_for_line LOG PID TEXT  waits until the file LOG holds TEXT; fails when
+#                               process PID ends first or after a minute
+#   screenshot TITLE PICTURE    saves the top-level window of the page host
+#                               whose title holds TITLE as the file PICTURE
 #   require_programs DIR NAME...  stops the script unless DIR holds NAME.exe
 #                               for each NAME (programs of the x64 build)
 #   mount_small_disk NAME OPTS  mounts a small tmpfs (mount -o OPTS, e.g.
@@ -152,6 +156,27 @@ require_programs() {
 run_wine() {
     local seconds=$1; shift
     timeout --kill-after=10 "$seconds" wine "$@"
+}
+
+wait_for_line() {
+    local log=$1 pid=$2 text=$3
+    for _ in $(seq 600); do
+        grep -qsF -- "$text" "$log" && return 0
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+screenshot() {
+    local title=$1 picture=$2 window
+    window=$(xwininfo -root -tree | grep -F '("corvela-host.exe"' | grep -F -- "$title" | head -1 | awk '{print $1}')
+    if [ -n "$window" ] && import -window "$window" "$picture" 2>/dev/null; then
+        echo "== screenshot: $picture"
+    else
+        echo "== no window titled \"$title\" to take $picture from"
+        return 1
+    fi
 }
 
 # A Linux path as Wine's Windows programs see it.
