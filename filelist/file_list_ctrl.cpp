@@ -224,7 +224,18 @@ LRESULT CFileListCtrl::OnNotify(NMHDR& header) {
 // A click on a check box arrives before the list view flips it, so that row
 // counts as flipped; a click on a name flips the box here. Either way the
 // page hears the entries checked once the click has taken effect.
+// A page whose handler shows a message box pumps messages while the click
+// is still being handled; Wine's list view then reports the same click a
+// second time from its button-up. No user can click the list while the
+// page's box is up, so a click reported during the handler is that same
+// click, and is not told twice.
 void CFileListCtrl::OnClick(const NMITEMACTIVATE& click) {
+    if (handling_click_) return;
+    handling_click_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{handling_click_};
     const UINT hit = HitFlags(click.ptAction);
     const int row = RowAtPoint(click.ptAction);
     if (hit & LVHT_ONITEMSTATEICON) {

@@ -78,6 +78,8 @@ private:
     int dpi_ = 0;
     CCorvelaCtrl* owner_ = nullptr;
     TextList allowed_extensions_;
+    // Set while the page handles a click; see OnClick.
+    bool handling_click_ = false;
     ListViewRows rows_;
     NoRows no_rows_;
 };

@@ -27,34 +27,78 @@ BOOL CALLBACK CollectBox(HWND window, LPARAM boxes) {
     return TRUE;
 }
 
+// A folder browser is a dialog of this process with a folder tree and an
+// edit box for a typed path.
+BOOL CALLBACK CollectFolderBrowser(HWND window, LPARAM browsers) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t class_name[16] = {};
+    GetClassNameW(window, class_name, 16);
+    if (process == GetCurrentProcessId() && lstrcmpW(class_name, DIALOG_CLASS) == 0 && IsWindowVisible(window) &&
+        FindWindowExW(window, nullptr, L"SysTreeView32", nullptr) && FindWindowExW(window, nullptr, L"Edit", nullptr))
+        reinterpret_cast<std::vector<HWND>*>(browsers)->push_back(window);
+    return TRUE;
+}
+
+void WaitUntilGone(HWND window) {
+    const DWORD start = GetTickCount();
+    while (IsWindow(window) && IsWindowVisible(window) && GetTickCount() - start < GONE_WAIT_MILLISECONDS)
+        Sleep(POLL_MILLISECONDS);
+}
+
+// The box's default button. Wine's message boxes name IDOK as their default
+// even where they have no such button (a Yes/No question); the system's
+// default is then the first button, Yes.
 UINT DefaultButton(HWND box) {
     const LRESULT found = SendMessageW(box, DM_GETDEFID, 0, 0);
-    return HIWORD(found) == DC_HASDEFID ? LOWORD(found) : IDOK;
+    if (HIWORD(found) == DC_HASDEFID && GetDlgItem(box, LOWORD(found))) return LOWORD(found);
+    for (const UINT button : {IDOK, IDYES, IDABORT, IDRETRY, IDCANCEL, IDNO})
+        if (GetDlgItem(box, static_cast<int>(button))) return button;
+    return IDOK;
 }
 
 void Answer(HWND box) {
     const Text text = ReplaceAll(WindowText(GetDlgItem(box, MESSAGE_BOX_TEXT_ID)), u"\n", u"\n    ");
     PrintOut(u"message box \"" + WindowText(box) + u"\": " + text);
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(DefaultButton(box), BN_CLICKED), 0);
-    const DWORD start = GetTickCount();
-    while (IsWindow(box) && IsWindowVisible(box) && GetTickCount() - start < GONE_WAIT_MILLISECONDS)
-        Sleep(POLL_MILLISECONDS);
+    WaitUntilGone(box);
+}
+
+void TypeFolder(HWND browser, const Text& folder) {
+    PrintOut(u"folder browser \"" + WindowText(browser) + u"\": " + folder);
+    SetWindowTextW(FindWindowExW(browser, nullptr, L"Edit", nullptr), W(folder));
+    PostMessageW(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 }  // namespace
 
-BoxAnswerer::BoxAnswerer() : thread_([this] { Run(); }) {}
+BoxAnswerer::BoxAnswerer(bool boxes, Text folder)
+    : boxes_(boxes), folder_(std::move(folder)), thread_([this] { Run(); }) {}
 
 BoxAnswerer::~BoxAnswerer() {
     stop_ = true;
     thread_.join();
 }
 
+// A browser that stays open after OK (its folder was refused) is not typed
+// into again, so a refusal ends the run at its time limit instead of
+// looping.
+void BoxAnswerer::AnswerFolderBrowsers() {
+    std::vector<HWND> browsers;
+    EnumWindows(&CollectFolderBrowser, reinterpret_cast<LPARAM>(&browsers));
+    for (HWND browser : browsers) {
+        if (browser == answered_browser_) continue;
+        answered_browser_ = browser;
+        TypeFolder(browser, folder_);
+    }
+}
+
 void BoxAnswerer::Run() {
     while (!stop_) {
         std::vector<HWND> boxes;
-        EnumWindows(&CollectBox, reinterpret_cast<LPARAM>(&boxes));
+        if (boxes_) EnumWindows(&CollectBox, reinterpret_cast<LPARAM>(&boxes));
         for (HWND box : boxes) Answer(box);
+        if (!folder_.empty()) AnswerFolderBrowsers();
         Sleep(POLL_MILLISECONDS);
     }
 }

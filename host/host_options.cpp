@@ -75,6 +75,9 @@ bool ReadOption(const Text& option, ArgumentReader& reader, HostOptions& options
         options.trace = true;
     } else if (option == u"--answer-boxes") {
         options.answer_boxes = true;
+    } else if (option == u"--answer-folder") {
+        if (!reader.Values(option, 1, values, error)) return false;
+        options.answer_folder = values[0];
     } else if (option == u"--timeout") {
         return reader.Values(option, 1, values, error) && ReadNumber(option, values[0], options.timeout_seconds, error);
     } else if (option == u"--url") {
@@ -116,6 +119,7 @@ const char HOST_USAGE[] =
     "  --timeout S            end the page after S seconds (exit status 2)\n"
     "  --trace                print every event with its arguments, and each action\n"
     "  --answer-boxes         print and answer every message box with its default button\n"
+    "  --answer-folder PATH   type PATH into every folder browser and press OK\n"
     "actions, played in order once the page has loaded:\n"
     "  --run EXPR             evaluate EXPR as the page's script (a button press)\n"
     "  --drop ID \"A|B\"        drop files on object ID as the desktop does\n"

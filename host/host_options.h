@@ -33,6 +33,7 @@ struct HostOptions {
     int timeout_seconds = 0;  // 0: no limit
     bool trace = false;
     bool answer_boxes = false;
+    Text answer_folder;  // typed into every folder browser, which is then confirmed
     std::vector<HostAction> actions;
 };
 

@@ -21,7 +21,8 @@ int RunPage(const corvela::HostOptions& options) {
     InitCommonControlsEx(&controls);
     const corvela::Watchdog watchdog(options.timeout_seconds);
     std::unique_ptr<corvela::BoxAnswerer> answerer;
-    if (options.answer_boxes) answerer = std::make_unique<corvela::BoxAnswerer>();
+    if (options.answer_boxes || !options.answer_folder.empty())
+        answerer = std::make_unique<corvela::BoxAnswerer>(options.answer_boxes, options.answer_folder);
     corvela::PageHost host(options);
     return host.Run();
 }

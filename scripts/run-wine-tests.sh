@@ -37,6 +37,7 @@ timeout 60 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Image
     /v GlobalFlag /t REG_DWORD /d 0x30 /f > /dev/null 2>&1
 export CORVELA_OCX="$(windows_path "$build/CORVELA.OCX")"
 export CORVELA_BUILD_DIR="$(windows_path "$build")"
+export CORVELA_DOCS="$(windows_path "$root/docs")"
 export WINEDLLPATH="$build"
 
 failed=0
@@ -55,6 +56,9 @@ done
 
 echo "== pages in the page host"
 python3 "$root/tests/host/run_pages.py" --host "$build/corvela-host.exe" --scratch "$SESSION_DIR/scratch" || failed=1
+
+echo "== the page authors' examples (docs/examples) in the page host"
+python3 "$root/tests/host/run_examples.py" --host "$build/corvela-host.exe" --scratch "$SESSION_DIR/scratch" || failed=1
 
 echo "== Windows test suite"
 run_wine "${CORVELA_TEST_TIMEOUT:-900}" "$build/corvela_win_tests.exe" "$@" || failed=1

@@ -16,6 +16,7 @@
 #include "transport/cache_folder.h"
 #include "transport/download_progress.h"
 #include "transport/download_status.h"
+#include "transport/http_status.h"
 #include "transport/split_url.h"
 #include "transport/url_encode.h"
 
@@ -189,9 +190,12 @@ Text RedirectTarget(HINTERNET request, const Text& from) {
     return IsHttpScheme(SplitUrl(target).scheme) ? target : Text();
 }
 
-// The final reply into the file: refused statuses save nothing.
+// The final reply into the file. Only a 2xx answer with the file's own bytes
+// is the file: an error page (a front end's 502, a proxy's 407) or a body in
+// an encoding nobody asked for is never saved, let alone opened.
 int SaveReply(HINTERNET request, uint32_t status, const Text& target_path, const Progress& progress) {
-    if (IsRefusedStatus(status)) return 0;
+    if (!IsSuccessStatus(status)) return 0;
+    if (!IsUnencodedBody(HeaderText(request, HTTP_QUERY_CONTENT_ENCODING))) return 0;
     KernelHandle file(
         CreateFileW(W(target_path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 0;

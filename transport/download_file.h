@@ -27,9 +27,9 @@ using DownloadCallback = int (*)(void* context, uint32_t done, uint32_t total, i
 
 // Fetches `url` into the file `target_path` (replaced when it exists).
 // 1 when the whole body was saved and every callback agreed, else 0.
-// Redirects are followed, at most 20 in a row. Statuses 400, 404, 405, 500
-// and 503 save nothing; other statuses save their body, never more of it than
-// its announced length. When the library, the URL or the status cannot be
+// Redirects are followed, at most 20 in a row. Only a final status of 200 to
+// 299 with an unencoded body saves anything, never more of it than its
+// announced length, and a body that ends early is a failed download. When the library, the URL or the status cannot be
 // opened, or the file cannot be written, for a reason other than WinInet's
 // own, the reason is shown in a message box on the calling thread.
 int FetchUrlToFile(const Text& url, const Text& target_path, DownloadCallback callback, void* context);

@@ -40,17 +40,6 @@ constexpr uint32_t ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr uint32_t WININET_ERROR_FIRST = 12000;
 constexpr uint32_t WININET_ERROR_LAST = 12999;
 
-constexpr uint32_t HTTP_MOVED_PERMANENTLY = 301;
-constexpr uint32_t HTTP_FOUND = 302;
-constexpr uint32_t HTTP_SEE_OTHER = 303;
-constexpr uint32_t HTTP_TEMPORARY_REDIRECT = 307;
-constexpr uint32_t HTTP_PERMANENT_REDIRECT = 308;
-constexpr uint32_t HTTP_BAD_REQUEST = 400;
-constexpr uint32_t HTTP_NOT_FOUND = 404;
-constexpr uint32_t HTTP_METHOD_NOT_ALLOWED = 405;
-constexpr uint32_t HTTP_SERVER_ERROR = 500;
-constexpr uint32_t HTTP_SERVICE_UNAVAILABLE = 503;
-
 struct ErrorCause {
     uint32_t error;
     FileErrorCause cause;
@@ -109,17 +98,6 @@ static_assert(std::size(FILE_ERROR_TEXTS) == static_cast<size_t>(FileErrorCause:
               "one text per cause");
 
 }  // namespace
-
-bool IsRefusedStatus(uint32_t status) {
-    return status == HTTP_BAD_REQUEST || status == HTTP_NOT_FOUND ||
-           status == HTTP_METHOD_NOT_ALLOWED || status == HTTP_SERVER_ERROR ||
-           status == HTTP_SERVICE_UNAVAILABLE;
-}
-
-bool IsRedirectStatus(uint32_t status) {
-    return status == HTTP_MOVED_PERMANENTLY || status == HTTP_FOUND || status == HTTP_SEE_OTHER ||
-           status == HTTP_TEMPORARY_REDIRECT || status == HTTP_PERMANENT_REDIRECT;
-}
 
 Text FileErrorText(FileErrorCause cause) {
     const auto index = static_cast<size_t>(cause);

@@ -1,6 +1,5 @@
-// How a download judges the server's status and which message a failed
-// download shows. Pure logic: the Windows transport supplies the status code
-// and the platform's error number and shows the text it gets back.
+// Which message a failed download shows. Pure logic: the Windows transport
+// supplies the platform's error number and shows the text it gets back.
 #pragma once
 
 #include <cstdint>
@@ -9,15 +8,6 @@
 #include "common/text.h"
 
 namespace corvela {
-
-// True for the statuses that end a download with failure and save nothing:
-// 400, 404, 405, 500 and 503. Every other status, other 4xx and 5xx codes
-// included, continues and its body is saved as the file.
-bool IsRefusedStatus(uint32_t status);
-
-// True for the statuses whose Location a download follows: 301, 302, 303,
-// 307 and 308.
-bool IsRedirectStatus(uint32_t status);
 
 // Causes of a failed file or network operation that have a message of their
 // own. The numbers are the order of the message table.

@@ -47,6 +47,13 @@ DWORD WinInetLibrary::StatusCode(HINTERNET request) {
     return status;
 }
 
+bool WinInetLibrary::ConnectionIsSecure(HINTERNET request) {
+    DWORD flags = 0;
+    DWORD length = sizeof flags;
+    if (!InternetQueryOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, &length)) return false;
+    return (flags & SECURITY_FLAG_SECURE) != 0;
+}
+
 DWORD WinInetLibrary::LastError() { return GetLastError(); }
 
 }  // namespace corvela

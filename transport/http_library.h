@@ -29,6 +29,9 @@ public:
     virtual BOOL ReadData(HINTERNET request, void* buffer, DWORD length, DWORD* read) = 0;
     // The status code of the answer a completed request got; 0 when none came.
     virtual DWORD StatusCode(HINTERNET request) = 0;
+    // Whether the request's connection runs over TLS, as its security flags
+    // say once the request has been sent.
+    virtual bool ConnectionIsSecure(HINTERNET request) = 0;
     // The error of the last call that failed on this thread.
     virtual DWORD LastError() = 0;
 };
@@ -50,6 +53,7 @@ public:
     BOOL EndRequest(HINTERNET request, INTERNET_BUFFERSW* buffers_out, DWORD flags, DWORD_PTR context) override;
     BOOL ReadData(HINTERNET request, void* buffer, DWORD length, DWORD* read) override;
     DWORD StatusCode(HINTERNET request) override;
+    bool ConnectionIsSecure(HINTERNET request) override;
     DWORD LastError() override;
 };
 

@@ -11,6 +11,7 @@
 #include "common/wide.h"
 #include "transport/file_name_parts.h"
 #include "transport/guid_text.h"
+#include "transport/http_status.h"
 #include "transport/object_name.h"
 #include "transport/reply_text.h"
 
@@ -92,9 +93,7 @@ bool CHttpUpload::SendPiece() {
     connection_.Reset(library_->Connect(internet_.Get(), W(url_.server), url_.port, W(user_), W(password_),
                                         INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection_) return false;
-    // The port alone decides about TLS: servers on 443 behind an "http" page
-    // URL have always been reached that way.
-    const DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | (url_.port == HTTPS_DEFAULT_PORT ? INTERNET_FLAG_SECURE : 0);
+    const DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | (UsesTls(url_) ? INTERNET_FLAG_SECURE : 0);
     request_.Reset(library_->OpenRequest(connection_.Get(), L"POST", W(target_), nullptr, nullptr, nullptr, flags, 0));
     if (!request_) return false;
     DWORD timeout = UPLOAD_RECEIVE_TIMEOUT_MS;
@@ -116,6 +115,7 @@ bool CHttpUpload::WriteBody() {
         buffers.dwStructSize = sizeof buffers;
         buffers.dwBufferTotal = piece_end - piece_start;
         if (!library_->SendRequestEx(request_.Get(), &buffers, nullptr, 0, 0)) return false;
+        if (!TlsAsAsked()) return false;
         if (pre_pass_due) {
             // Ending the request before its body lets the library run an
             // authentication handshake without sending the file twice. A
@@ -151,13 +151,24 @@ bool CHttpUpload::WriteBlocks(uint32_t piece_end) {
     return true;
 }
 
-// A request ends completed only with an answer from the server. A server
-// that closes the connection without one has not taken the file, whatever
-// the status code or reply text would have said; Wine's library reports that
-// as a completed request with no status line, where Windows' fails it.
+// A request meant for TLS whose connection is not secure fails before any
+// byte of the body goes out: a library that sent the request through a proxy
+// without setting up the tunnel (Wine's does) would otherwise send the file
+// in clear.
+bool CHttpUpload::TlsAsAsked() {
+    return !UsesTls(url_) || library_->ConnectionIsSecure(request_.Get());
+}
+
+// A request ends completed only with a 2xx answer from the server, after
+// whatever redirects the library followed (so a site that answers its POST
+// with a redirect to a result page still works). An error page of a front end
+// (413, 502, 401, 407) has not stored the file, whatever its text says; nor
+// has a server that closed the connection without an answer, which Wine's
+// library reports as a completed request with no status line, where Windows'
+// fails it.
 CHttpUpload::Ending CHttpUpload::EndRequest() {
     if (library_->EndRequest(request_.Get(), nullptr, 0, 0))
-        return library_->StatusCode(request_.Get()) != 0 ? Ending::Completed : Ending::Failed;
+        return IsSuccessStatus(library_->StatusCode(request_.Get())) ? Ending::Completed : Ending::Failed;
     return library_->LastError() == ERROR_INTERNET_FORCE_RETRY ? Ending::Retry : Ending::Failed;
 }
 

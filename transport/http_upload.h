@@ -52,6 +52,7 @@ private:
     bool SendPiece();
     bool WriteBody();
     bool WriteBlocks(uint32_t piece_end);
+    bool TlsAsAsked();
     Ending EndRequest();
     bool ReadReply(Text* reply);
     bool SeekTo(uint32_t position);

@@ -5,9 +5,8 @@
 namespace corvela {
 
 Text BuildObjectName(const Text& path, const UploadQuery& query) {
-    const Text name = ReplaceAll(UrlEncode(query.title, EncodeMode::Query), u"+", u"%2B");
     return path + u"?guid=" + query.guid + u"&ext=" + UrlEncode(query.extension, EncodeMode::Query) +
-           u"&dir=" + query.dst_folder + u"&prefix=" + query.prefix + u"&name=" + name +
+           u"&dir=" + query.dst_folder + u"&prefix=" + query.prefix + u"&name=" + UrlEncode(query.title, EncodeMode::Query) +
            u"&filedata=" + query.file_data + u"&filename=" + query.file_name + u"&sid=" + query.sid;
 }
 

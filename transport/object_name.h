@@ -18,8 +18,8 @@ struct UploadQuery {
 };
 
 // path?guid=..&ext=..&dir=..&prefix=..&name=..&filedata=..&filename=..&sid=..
-// Only the extension and the title are percent-encoded (query mode); in the
-// title a "+" then becomes %2B so that servers do not read it as a space.
+// Only the extension and the title are percent-encoded (query mode, which
+// turns a "+" into %2B so that servers do not read it as a space).
 // A path that already carries a query keeps it, so the target then holds two
 // question marks; servers rely on this form.
 Text BuildObjectName(const Text& path, const UploadQuery& query);

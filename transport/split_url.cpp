@@ -36,6 +36,10 @@ UrlParts SplitUrl(const Text& page_url) {
     return parts;
 }
 
+bool UsesTls(const UrlParts& url) {
+    return EqualsIgnoreAsciiCase(url.scheme, u"https") || url.port == HTTPS_DEFAULT_PORT;
+}
+
 bool IsHttpScheme(const Text& scheme) {
     return EqualsIgnoreAsciiCase(scheme, u"http") || EqualsIgnoreAsciiCase(scheme, u"https");
 }

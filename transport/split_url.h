@@ -28,4 +28,9 @@ UrlParts SplitUrl(const Text& page_url);
 // "http" or "https" in any case.
 bool IsHttpScheme(const Text& scheme);
 
+// Whether requests to this URL go over TLS: every "https" URL, whatever its
+// port, and, as servers on 443 behind an "http" page URL have always been
+// reached, any URL on port 443.
+bool UsesTls(const UrlParts& url);
+
 }  // namespace corvela

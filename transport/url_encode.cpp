@@ -5,7 +5,8 @@
 namespace corvela {
 namespace {
 
-constexpr std::u16string_view UNSAFE_IN_QUERY = u"& %<>\"#{}|\\^~[]'";
+// "+" among them: every common query decoder reads a raw "+" as a space.
+constexpr std::u16string_view UNSAFE_IN_QUERY = u"& %<>\"#{}|\\^~[]'+";
 
 void AppendEscapedByte(Text& out, uint32_t byte) {
     static constexpr char16_t HEX_DIGITS[] = u"0123456789ABCDEF";

@@ -15,7 +15,7 @@ enum class EncodeMode {
 // UTF-8 form, also units below U+0800 (U+00E9 gives %E0%83%A9) and each half
 // of a surrogate pair on its own. The servers we talk to decode exactly this
 // form, so it stays even where standard UTF-8 would be shorter.
-// In Query mode the characters & space % < > " # { } | \ ^ ~ [ ] ' become
+// In Query mode the characters & space % < > " # { } | \ ^ ~ [ ] ' + become
 // %XX with upper-case hex digits; everything else is copied unchanged.
 Text UrlEncode(const Text& text, EncodeMode mode);
 

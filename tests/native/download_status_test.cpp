@@ -3,16 +3,26 @@
 #include <set>
 
 #include "transport/download_status.h"
+#include "transport/http_status.h"
 
 using corvela::FileErrorCause;
 
-TEST(DownloadStatus, OnlyFiveStatusesRefuseTheBody) {
-    for (uint32_t status : {400u, 404u, 405u, 500u, 503u}) EXPECT_TRUE(corvela::IsRefusedStatus(status)) << status;
-    for (uint32_t status : {0u, 200u, 206u, 301u, 401u, 403u, 410u, 501u, 502u, 504u})
-        EXPECT_FALSE(corvela::IsRefusedStatus(status)) << status;
+// Error pages of front ends (413, 502, 407 ...) were once taken as replies
+// and saved as files; only a 2xx answer is the server's file or its word.
+TEST(HttpStatus, OnlyTwoHundredsSucceed) {
+    for (uint32_t status : {200u, 201u, 204u, 206u, 299u}) EXPECT_TRUE(corvela::IsSuccessStatus(status)) << status;
+    for (uint32_t status : {0u, 100u, 199u, 300u, 301u, 304u, 401u, 403u, 404u, 407u, 413u, 500u, 502u, 503u})
+        EXPECT_FALSE(corvela::IsSuccessStatus(status)) << status;
 }
 
-TEST(DownloadStatus, FiveStatusesRedirect) {
+TEST(HttpStatus, OnlyAnUnencodedBodyIsTheFile) {
+    for (const corvela::Text coding : {u"", u"  ", u"identity", u" Identity "})
+        EXPECT_TRUE(corvela::IsUnencodedBody(coding));
+    for (const corvela::Text coding : {u"gzip", u"x-gzip", u"deflate", u"br", u"identity, gzip"})
+        EXPECT_FALSE(corvela::IsUnencodedBody(coding));
+}
+
+TEST(HttpStatus, FiveStatusesRedirect) {
     for (uint32_t status : {301u, 302u, 303u, 307u, 308u}) EXPECT_TRUE(corvela::IsRedirectStatus(status)) << status;
     for (uint32_t status : {200u, 300u, 304u, 305u, 306u, 400u}) EXPECT_FALSE(corvela::IsRedirectStatus(status)) << status;
 }

@@ -69,7 +69,7 @@ TEST(UploadTarget, FileNameGivesTitleAndExtension) {
     EXPECT_EQ(dot_first.extension, u"profile");
 
     EXPECT_EQ(TargetFor(u"http://h/", u"C:\\x+y.c+c"),
-              u"/?guid=G&ext=c+c&dir=inbox&prefix=P&name=x%2By&filedata=D&filename=N&sid=");
+              u"/?guid=G&ext=c%2Bc&dir=inbox&prefix=P&name=x%2By&filedata=D&filename=N&sid=");
 
     const FileNameParts bare = SplitFileName(u"notes.tar.gz");
     EXPECT_EQ(bare.title, u"notes.tar");
@@ -116,6 +116,14 @@ TEST(SplitUrl, UnusableUrlsHaveNoHttpScheme) {
     EXPECT_TRUE(IsHttpScheme(u"hTTp"));
 }
 
+// An https page on a port of its own once went out in plain text.
+TEST(SplitUrl, EveryHttpsUrlAndPort443UseTls) {
+    for (const Text url : {u"https://h/up", u"HTTPS://h:8443/up", u"https://h:80/up", u"http://h:443/up"})
+        EXPECT_TRUE(UsesTls(SplitUrl(url))) << std::string(url.begin(), url.end());
+    for (const Text url : {u"http://h/up", u"http://h:8443/up"})
+        EXPECT_FALSE(UsesTls(SplitUrl(url))) << std::string(url.begin(), url.end());
+}
+
 TEST(UrlEncode, EveryUnitFromU0080UpBecomesThreeEscapedBytes) {
     EXPECT_EQ(UrlEncode(u"\uD55C", EncodeMode::Query), u"%ED%95%9C");
     EXPECT_EQ(UrlEncode(u"\u00E9", EncodeMode::Query), u"%E0%83%A9");
@@ -124,10 +132,10 @@ TEST(UrlEncode, EveryUnitFromU0080UpBecomesThreeEscapedBytes) {
 }
 
 TEST(UrlEncode, QueryModeEscapesTheUnsafeSetUrlModeOnlyNonAscii) {
-    const Text unsafe = u"& %<>\"#{}|\\^~[]'";
-    EXPECT_EQ(UrlEncode(unsafe, EncodeMode::Query), u"%26%20%25%3C%3E%22%23%7B%7D%7C%5C%5E%7E%5B%5D%27");
+    const Text unsafe = u"& %<>\"#{}|\\^~[]'+";
+    EXPECT_EQ(UrlEncode(unsafe, EncodeMode::Query), u"%26%20%25%3C%3E%22%23%7B%7D%7C%5C%5E%7E%5B%5D%27%2B");
     EXPECT_EQ(UrlEncode(unsafe, EncodeMode::Url), unsafe);
-    const Text passes = u"azAZ09+/?=:;,.-_!$()*@`";
+    const Text passes = u"azAZ09/?=:;,.-_!$()*@`";
     EXPECT_EQ(UrlEncode(passes, EncodeMode::Query), passes);
     EXPECT_EQ(UrlEncode(u"http://h/a b/\uD55C.txt", EncodeMode::Url), u"http://h/a b/%ED%95%9C.txt");
 }

@@ -91,7 +91,8 @@ class ControlEncodings(unittest.TestCase):
                 text, query = vector["text"], vector["target"].partition("?")[2].encode("ascii")
                 # Servers split at "&" and cut at "#" or a space whatever the key
                 # order; "=" passes unescaped but starts no key without an "&".
-                self.assertFalse(set("&# ") & set(vector["query"]), vector["query"])
+                # PHP, Python, Java and .NET all read a raw "+" as a space.
+                self.assertFalse(set("&# +") & set(vector["query"]), vector["query"])
                 if not vector["decodable"]:
                     self.assertRaises(EscapeError, decode_value, vector["query"].encode("ascii"))
                     continue

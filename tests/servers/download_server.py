@@ -29,6 +29,13 @@ Query values: size=N (default 0), seed=S (default 0), rate=B bytes per second
                                  of the file, then the connection is closed.
                                  M above N makes the length a lie the other
                                  way: the body is longer than announced.
+  /cutchunked/<name>?size=N&seed=S&send=M
+                                 200, Transfer-Encoding: chunked, the first M
+                                 bytes of the file in chunks, then the
+                                 connection is closed before the last chunk.
+  /encoded/<name>?size=N&seed=S  200, Content-Encoding: gzip, the N file bytes
+                                 compressed (a coding the client never asked
+                                 for).
   /redirect/<name>?to=URL        302 to the percent-decoded URL.
   /loop/<name>                   302 to this same target, for ever.
   /hang/<ms>/<name>              nothing is answered; the connection closes
@@ -41,6 +48,7 @@ bytes). Control endpoints (/__log, /__reset, /__count) are described in
 loopback.py.
 """
 
+import gzip
 import time
 import urllib.parse
 
@@ -69,7 +77,7 @@ class DownloadHandler(LoopbackHandler):
         behaviour = BEHAVIOURS.get(segment(segments, 0), DownloadHandler.answer_unknown)
         behaviour(self, segment(segments, 1), params)
 
-    def send_file_bytes(self, count, rate=None, chunk_bytes=SEND_CHUNK_BYTES, chunked=False):
+    def send_file_bytes(self, count, rate=None, chunk_bytes=SEND_CHUNK_BYTES, chunked=False, last_chunk=True):
         if self.command == "HEAD":
             return
         window = pattern_bytes(chunk_bytes + PATTERN_PERIOD, self.seed)
@@ -85,7 +93,7 @@ class DownloadHandler(LoopbackHandler):
             sent += length
             if rate:
                 time.sleep(max(0.0, started + sent / rate - time.monotonic()))
-        if chunked:
+        if chunked and last_chunk:
             self.wfile.write(b"0\r\n\r\n")
 
     def answer_file(self, argument, params):
@@ -99,6 +107,16 @@ class DownloadHandler(LoopbackHandler):
     def answer_chunked(self, argument, params):
         self.start_reply(200, "application/octet-stream", headers=[("Transfer-Encoding", "chunked")])
         self.send_file_bytes(self.size, chunk_bytes=HTTP_CHUNK_BYTES, chunked=True)
+
+    def answer_cut_chunked(self, argument, params):
+        self.start_reply(200, "application/octet-stream", headers=[("Transfer-Encoding", "chunked")])
+        self.send_file_bytes(number(params.get("send", ""), self.size // 2), chunk_bytes=HTTP_CHUNK_BYTES,
+                             chunked=True, last_chunk=False)
+        self.close_connection = True
+
+    def answer_encoded(self, argument, params):
+        body = gzip.compress(pattern_bytes(self.size, self.seed))
+        self.reply(200, body, "application/octet-stream", headers=[("Content-Encoding", "gzip")])
 
     def answer_close(self, argument, params):
         self.protocol_version = "HTTP/1.0"
@@ -134,6 +152,8 @@ BEHAVIOURS = {
     "bytes": DownloadHandler.answer_file,
     "status": DownloadHandler.answer_status,
     "chunked": DownloadHandler.answer_chunked,
+    "cutchunked": DownloadHandler.answer_cut_chunked,
+    "encoded": DownloadHandler.answer_encoded,
     "close": DownloadHandler.answer_close,
     "slow": DownloadHandler.answer_slow,
     "short": DownloadHandler.answer_short,

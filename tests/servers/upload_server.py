@@ -30,6 +30,9 @@ the behaviour, so a test chooses it with the page URL:
   /drop/<bytes>/...       read <bytes> body bytes, then close the connection
                           without answering.
   /status/<code>/...      answer status <code> with body "STATUS <code>".
+  /redirect/<code>/...    read the whole body, then answer status <code>
+                          with `Location: /text/DONE/`, as a site that shows
+                          a result page after the upload does.
   /hang/<ms>/...          read nothing of the body and answer nothing; close
                           the connection after <ms>.
   /early/<code>/...       answer status <code> (401 with
@@ -112,6 +115,10 @@ class UploadHandler(LoopbackHandler):
             code = number(argument, 500)
             self.reply(code, b"STATUS %d" % code)
 
+    def answer_redirect(self, entry, argument, params):
+        if self.read_body(entry):
+            self.reply(number(argument, 302), b"MOVED", headers=[("Location", "/text/DONE/")])
+
     def answer_hang(self, entry, argument, params):
         self.hang(number(argument, 0))
 
@@ -140,6 +147,7 @@ BEHAVIOURS = {
     "slowbody": UploadHandler.answer_slow_body,
     "drop": UploadHandler.answer_drop,
     "status": UploadHandler.answer_status,
+    "redirect": UploadHandler.answer_redirect,
     "hang": UploadHandler.answer_hang,
     "early": UploadHandler.answer_early,
     "challengefirst": UploadHandler.answer_challenge_first,

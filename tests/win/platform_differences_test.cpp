@@ -49,6 +49,26 @@ TEST(WineDiffers, TheReadPositionOfARequestCannotMove) {
     EXPECT_EQ(end, test::Expected<DWORD>(100, INVALID_SET_FILE_POINTER));
 }
 
+// A chunked body whose connection closes before its last chunk: Windows'
+// library fails the read, which fails the download; Wine's ends the body
+// quietly as if it were whole, so under Wine such a download cannot be told
+// from a complete one (a body with a Content-Length can: the transport
+// compares what arrived with what was announced).
+TEST(WineDiffers, AChunkedBodyCutBeforeItsLastChunkEndsQuietly) {
+    corvela::InternetHandle library(InternetOpenW(L"corvela-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    ASSERT_TRUE(library);
+    corvela::InternetHandle request(InternetOpenUrlW(
+        library.Get(), test::DownloadUrl(L"/cutchunked/a?size=20000&send=10000").c_str(), nullptr, 0,
+        INTERNET_FLAG_RELOAD, 0));
+    ASSERT_TRUE(request);
+    char block[4096];
+    DWORD total = 0, read = 0;
+    BOOL ended_quietly = FALSE;
+    while ((ended_quietly = InternetReadFile(request.Get(), block, sizeof block, &read)) && read > 0) total += read;
+    EXPECT_EQ(ended_quietly != FALSE, test::Expected(false, true));
+    EXPECT_EQ(total, 10000u);
+}
+
 // Posts a body of four bytes to `target` on the upload server; the error
 // HttpEndRequest ended with, ERROR_SUCCESS when it completed the request.
 DWORD EndOfAShortPost(const wchar_t* target, const wchar_t* user, const wchar_t* password) {
@@ -85,3 +105,4 @@ TEST(WineDiffers, AConnectionClosedWithoutAnAnswerCompletesTheRequest) {
 }
 
 }  // namespace
+

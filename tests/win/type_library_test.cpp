@@ -1,6 +1,10 @@
 // The type library as script editors and containers read it.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <regex>
+#include <sstream>
+
 #include "corvela_h.h"
 #include "support.h"
 
@@ -174,6 +178,104 @@ TEST_F(TypeLibrary, DescribesTheFiveEvents) {
         EXPECT_EQ(id, static_cast<MEMBERID>(index + 1));
     }
     info->Release();
+}
+
+// ---- the page authors' reference against the library ----
+
+// Member or event name -> parameter names, as a section of the reference
+// (docs/scripting.md) documents them: a "### `Name`" heading under the given
+// "## " heading, whose first signature line reads "`type Name(type a, type b)`"
+// or, for a property, "`type Name`".
+std::map<std::wstring, std::vector<std::wstring>> Documented(const std::string& reference, const std::string& part) {
+    std::map<std::wstring, std::vector<std::wstring>> found;
+    std::istringstream lines(reference);
+    std::string line, section, name;
+    const std::regex heading("^### `(\\w+)`$");
+    const std::regex signature("^`[\\w ]+ (\\w+)(\\(([^)]*)\\))?`");
+    while (std::getline(lines, line)) {
+        std::smatch match;
+        if (line.rfind("## ", 0) == 0) {
+            section = line.substr(3);
+            name.clear();
+        } else if (section == part && std::regex_match(line, match, heading)) {
+            name = match[1];
+            found[test::Utf16(name)];
+        } else if (!name.empty() && std::regex_search(line, match, signature)) {
+            EXPECT_EQ(match[1].str(), name) << "the signature under the heading of " << name;
+            std::vector<std::wstring>& parameters = found[test::Utf16(name)];
+            std::istringstream list(match[3].str());
+            std::string parameter;
+            while (std::getline(list, parameter, ','))
+                parameters.push_back(test::Utf16(parameter.substr(parameter.find_last_of(' ') + 1)));
+            name.clear();
+        }
+    }
+    return found;
+}
+
+// Member or event name -> parameter names, as the library lists them.
+std::map<std::wstring, std::vector<std::wstring>> Listed(ITypeInfo* info) {
+    std::map<std::wstring, std::vector<std::wstring>> listed;
+    TYPEATTR* attributes = nullptr;
+    info->GetTypeAttr(&attributes);
+    for (UINT index = 0; index < attributes->cFuncs; ++index) {
+        FUNCDESC* function = nullptr;
+        info->GetFuncDesc(index, &function);
+        BSTR names[16] = {};
+        UINT count = 0;
+        info->GetNames(function->memid, names, 16, &count);
+        for (UINT i = 1; i < count; ++i) listed[names[0]].push_back(names[i]);
+        listed[names[0]];
+        for (UINT i = 0; i < count; ++i) SysFreeString(names[i]);
+        info->ReleaseFuncDesc(function);
+    }
+    for (UINT index = 0; index < attributes->cVars; ++index) {
+        VARDESC* variable = nullptr;
+        info->GetVarDesc(index, &variable);
+        BSTR name = nullptr;
+        info->GetDocumentation(variable->memid, &name, nullptr, nullptr, nullptr);
+        listed[name];
+        SysFreeString(name);
+        info->ReleaseVarDesc(variable);
+    }
+    info->ReleaseTypeAttr(attributes);
+    return listed;
+}
+
+// Every member and event the library lists is documented with its
+// parameters in order; the reference documents nothing the control does not
+// answer: the two members the library leaves out are documented too, and
+// the control answers their names and parameter names.
+TEST_F(TypeLibrary, ThePageAuthorsReferenceDocumentsEveryMemberAndEvent) {
+    const std::string reference = test::ReadFileBytes(test::Env(L"CORVELA_DOCS") + L"\\scripting.md");
+    ASSERT_FALSE(reference.empty()) << "CORVELA_DOCS names no folder with scripting.md";
+    std::map<std::wstring, std::vector<std::wstring>> members = Documented(reference, "Members");
+    const std::map<std::wstring, std::vector<std::wstring>> events = Documented(reference, "Events");
+
+    ITypeInfo* event_info = Info(DIID__DCorvelaEvents);
+    EXPECT_EQ(events, Listed(event_info));
+    event_info->Release();
+
+    IDispatch* control = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_Corvela, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               reinterpret_cast<void**>(&control)),
+              S_OK);
+    for (const wchar_t* unlisted : {L"InsertFileInfo", L"AddFilename"}) {
+        ASSERT_EQ(members.count(unlisted), 1u) << test::Utf8(unlisted) << " is not documented";
+        std::vector<LPOLESTR> names = {const_cast<LPOLESTR>(unlisted)};
+        for (const std::wstring& parameter : members[unlisted]) names.push_back(const_cast<LPOLESTR>(parameter.c_str()));
+        std::vector<DISPID> ids(names.size());
+        EXPECT_EQ(control->GetIDsOfNames(IID_NULL, names.data(), static_cast<UINT>(names.size()), LOCALE_USER_DEFAULT,
+                                         ids.data()),
+                  S_OK)
+            << test::Utf8(unlisted);
+        members.erase(unlisted);
+    }
+    control->Release();
+
+    ITypeInfo* member_info = Info(DIID__DCorvela);
+    EXPECT_EQ(members, Listed(member_info));
+    member_info->Release();
 }
 
 }  // namespace

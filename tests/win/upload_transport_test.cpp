@@ -176,6 +176,9 @@ public:
     int forced_retries = 0;
     // Runs before the first body block is handed to the library.
     std::function<void()> before_first_write;
+    // Opens TLS requests without TLS, as Wine's library does through a
+    // proxy (it sends CONNECT and then the request in clear).
+    bool drop_tls = false;
 
     std::string calls;  // "send end send write end": a run of writes is one entry
     uint64_t written = 0;
@@ -194,6 +197,7 @@ public:
                           const wchar_t* referrer, const wchar_t** accept_types, DWORD flags,
                           DWORD_PTR context) override {
         request_flags = flags;
+        if (drop_tls) flags &= ~INTERNET_FLAG_SECURE;
         return WinInetLibrary::OpenRequest(connection, verb, target, version, referrer, accept_types, flags, context);
     }
     BOOL SetOption(HINTERNET handle, DWORD option, void* buffer, DWORD length) override {
@@ -402,13 +406,20 @@ TEST_F(UploadTransport, TheReplyDecidesTheResult) {
         int result;
         corvela::Text reply;  // of the last record when the file succeeded
     };
+    // Only a 2xx answer took the file: a front end's error page (413 for a
+    // body over its limit, 502 with its server down, 401) is no reply.
     const Case cases[] = {
         {L"/error/", 0, u""},
         {L"/text/ERROR%0A/", 1, u"ERROR\n"},
         {L"/text/ERRORS/", 1, u"ERRORS"},
         {L"/long/", 0, u""},
         {L"/long/1022/", 1, corvela::Text(1022, u'x')},
-        {L"/status/500/", 1, u"STATUS 500"},
+        {L"/status/201/", 1, u"STATUS 201"},
+        {L"/status/401/", 0, u""},
+        {L"/status/404/", 0, u""},
+        {L"/status/413/", 0, u""},
+        {L"/status/500/", 0, u""},
+        {L"/status/502/", 0, u""},
     };
     const std::string bytes = Pattern(6000);
     for (const Case& c : cases) {
@@ -433,6 +444,21 @@ TEST_F(UploadTransport, TheReplyDecidesTheResult) {
             EXPECT_EQ(last.stage, corvela::STAGE_PROGRESS);
         }
     }
+}
+
+// A site that answers its upload with a redirect to a result page: the
+// library follows it, and the result page is the reply.
+TEST_F(UploadTransport, ARedirectAfterTheUploadLeadsToTheReply) {
+    Job job;
+    job.path = MakeFile(L"moved.txt", Pattern(6000));
+    job.page = Page(L"/redirect/303/");
+    Receiver receiver;
+    ASSERT_EQ(Upload(job, &receiver), 1);
+    EXPECT_EQ(receiver.records.back().reply, u"DONE");
+    const test::Json log = LogOfCount(2);
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0]["body_length"].Int(), 6000);
+    EXPECT_EQ(log[1]["target"].text, "/text/DONE/");
 }
 
 // Replies reach the page as the system's ANSI code page holds them, each
@@ -497,14 +523,16 @@ TEST_F(UploadTransport, FailuresBeforeAnyRequestOrRecord) {
     EXPECT_EQ(Upload(job, nullptr), 1);
 }
 
-// TLS follows the port, not the scheme; the connection carries the page's
-// credentials and the request waits an hour for its answer.
+// Every https page URL goes over TLS whatever its port, and port 443 also
+// behind an http page URL; the connection carries the page's credentials and
+// the request waits an hour for its answer.
 TEST_F(UploadTransport, ConnectionAndRequestSettings) {
+    const std::wstring port = std::to_wstring(test::UploadPort());
     Job job;
     job.path = MakeFile(L"settings.txt", Pattern(100));
     job.user = L"kim";
     job.password = L"secret";
-    job.page = L"https://127.0.0.1:" + std::to_wstring(test::UploadPort()) + L"/ok/";
+    job.page = L"http://127.0.0.1:" + port + L"/ok/";
     ScriptedLibrary plain;
     EXPECT_EQ(Upload(job, nullptr, &plain), 1);
     EXPECT_EQ(plain.user, L"kim");
@@ -513,10 +541,35 @@ TEST_F(UploadTransport, ConnectionAndRequestSettings) {
     EXPECT_EQ(plain.receive_timeout, 3600000u);
     EXPECT_EQ(plain.announced, 100u);
 
-    job.page = L"http://127.0.0.1:443/ok/";
-    ScriptedLibrary secure;
-    Upload(job, nullptr, &secure);
-    EXPECT_EQ(secure.request_flags, static_cast<DWORD>(INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE));
+    for (const std::wstring page : {L"https://127.0.0.1:" + port + L"/ok/", std::wstring(L"http://127.0.0.1:443/ok/")}) {
+        SCOPED_TRACE(test::Utf8(page));
+        test::ResetServer(test::UploadPort());
+        job.page = page;
+        ScriptedLibrary secure;
+        // The loopback server speaks no TLS: nothing reaches it as a request.
+        EXPECT_EQ(Upload(job, nullptr, &secure), 0);
+        EXPECT_EQ(secure.request_flags, static_cast<DWORD>(INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE));
+        EXPECT_EQ(secure.written, 0u);
+        EXPECT_EQ(Log().size(), 0u);
+    }
+}
+
+// A library that sends a TLS request in clear (Wine's does through a proxy)
+// gets the headers out, but not one byte of the file.
+TEST_F(UploadTransport, ATlsRequestThatIsNotSecureSendsNoBody) {
+    Job job;
+    job.path = MakeFile(L"secret.txt", Pattern(10000));
+    job.page = L"https://127.0.0.1:" + std::to_wstring(test::UploadPort()) + L"/ok/";
+    ScriptedLibrary library;
+    library.drop_tls = true;
+    Receiver receiver;
+    EXPECT_EQ(Upload(job, &receiver, &library), 0);
+    EXPECT_EQ(library.written, 0u);
+    EXPECT_TRUE(receiver.records.empty());
+    const test::Json log = LogOfCount(1);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0]["body_length"].Int(), 0);
+    EXPECT_FALSE(log[0]["complete"].boolean);
 }
 
 // ---- authentication pre-pass and retries ----
