@@ -10,7 +10,8 @@ using corvela::UrlEncode;
 
 namespace {
 
-const Text UNSAFE_IN_QUERY = u"& %<>\"#{}|\\^~[]'";
+// "+" among them: a query decoder would read it as a space.
+const Text UNSAFE_IN_QUERY = u"& %<>\"#{}|\\^~[]'+";
 
 bool IsUnsafe(char16_t unit) { return UNSAFE_IN_QUERY.find(unit) != Text::npos; }
 
