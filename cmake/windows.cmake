@@ -75,3 +75,5 @@ foreach(source ${WIN_PROGRAM_SOURCES})
   target_link_libraries(${name} PRIVATE corvela_win)
   target_link_options(${name} PRIVATE ${STATIC_RUNTIME} -municode)
 endforeach()
+# The field suite trusts its own certificate authority in its prefix.
+target_link_libraries(trust_certificate PRIVATE crypt32)

@@ -2,8 +2,9 @@
 # Every test: installs what is missing, builds the native core and the module
 # for x64 and x86, runs the native suite (sanitized), the fuzzers for a few
 # seconds each, the Python tests of the servers, bitmaps and the reference
-# receiver, the Windows suite under Wine, and the deployment packages (their
-# contents and signatures, the x64 MSI installed and removed under Wine).
+# receiver, the Windows suite under Wine, the field suite (the control behind
+# nginx, squid and Apache with PHP under Wine), and the deployment packages
+# (their contents and signatures, the x64 MSI installed and removed under Wine).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -28,6 +29,9 @@ CORVELA_ESCAPE_VECTORS=build/native/escape_vectors.json PYTHONPATH=receiver \
 
 echo "== Windows suite under Wine"
 scripts/run-wine-tests.sh
+
+echo "== field suite: behind nginx, squid and Apache with PHP"
+scripts/test-field.sh
 
 echo "== deployment packages"
 scripts/test-packages.sh
