@@ -15,7 +15,8 @@ add_custom_command(
 
 configure_file(${CMAKE_SOURCE_DIR}/module/version.h.in ${GEN_DIR}/version.h @ONLY)
 
-set(BITMAPS ${GEN_DIR}/toolbox.bmp ${GEN_DIR}/empty_list.bmp ${GEN_DIR}/icon_strip.bmp)
+set(BITMAPS ${GEN_DIR}/toolbox.bmp ${GEN_DIR}/empty_list.bmp ${GEN_DIR}/empty_list_large.bmp
+            ${GEN_DIR}/icon_strip.bmp ${GEN_DIR}/icon_strip_large.bmp)
 add_custom_command(
   OUTPUT ${BITMAPS}
   COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/make_bitmaps.py ${GEN_DIR}

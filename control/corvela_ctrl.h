@@ -117,6 +117,7 @@ public:
 protected:
     LRESULT OnWindowMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
     bool MayBeMadeSafe() override { return LocalFilesAllowed(); }
+    bool TakeKey(MSG& message) override;
 
 private:
     LRESULT OnCreate(const CREATESTRUCTW& create);
@@ -124,7 +125,8 @@ private:
     // Notifications of the list window go back to it (see CFileListCtrl::OnNotify).
     bool IsFromList(const NMHDR& header) const;
     FileListModel ListModel();
-    // Tells the user when an insertion found the list full.
+    // After an insertion: the columns fit the new entry, or the user hears
+    // that the list is full.
     void ReportInsertResult(InsertResult result);
     void LoadLanguageTexts();
     TransferJob NewJob(int32_t mode) const;

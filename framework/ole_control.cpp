@@ -287,14 +287,28 @@ HRESULT OleControl::InPlaceActivate(LONG verb) {
         SetObjectRects(&position, &clip);
     }
     ShowWindow(window_, SW_SHOW);
+    return verb == OLEIVERB_UIACTIVATE ? UIActivate() : S_OK;
+}
 
-    if (verb == OLEIVERB_UIACTIVATE && !ui_active_) {
+// The UI-active object is the one the container offers its keys to; the
+// keyboard focus goes with it.
+HRESULT OleControl::UIActivate() {
+    if (!in_place_site_) return E_UNEXPECTED;
+    if (!ui_active_) {
         ui_active_ = true;
         in_place_site_->OnUIActivate();
         if (frame_) frame_->SetActiveObject(this, nullptr);
         if (document_) document_->SetActiveObject(this, nullptr);
     }
+    HWND focus = GetFocus();
+    if (window_ && focus != window_ && !IsChild(window_, focus)) SetFocus(window_);
     return S_OK;
+}
+
+void OleControl::OnFocusChanged(bool gained) {
+    if (gained && in_place_active_ && !ui_active_) UIActivate();
+    ComPtr<IOleControlSite> control_site;
+    if (site_ && SUCCEEDED(site_.As(IID_IOleControlSite, &control_site))) control_site->OnFocus(gained);
 }
 
 HRESULT OleControl::CreateControlWindow(HWND parent, const RECT& position) {
@@ -344,7 +358,9 @@ STDMETHODIMP OleControl::SetObjectRects(LPCRECT position, LPCRECT) {
 }
 
 STDMETHODIMP OleControl::ReactivateAndUndo() { return E_NOTIMPL; }
-STDMETHODIMP OleControl::TranslateAccelerator(LPMSG) { return S_FALSE; }
+STDMETHODIMP OleControl::TranslateAccelerator(LPMSG message) {
+    return message && TakeKey(*message) ? S_OK : S_FALSE;
+}
 STDMETHODIMP OleControl::OnFrameWindowActivate(BOOL) { return S_OK; }
 STDMETHODIMP OleControl::OnDocWindowActivate(BOOL) { return S_OK; }
 STDMETHODIMP OleControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }

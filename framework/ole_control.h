@@ -173,6 +173,16 @@ protected:
     virtual bool MayBeMadeSafe() { return true; }
     IOleClientSite* ClientSite() const { return site_.Get(); }
 
+    // The control's window, or a window in it, gained or lost the keyboard
+    // focus. Gaining it makes an in-place active control UI-active, as a
+    // click on a control in a page does; the site hears of both where it
+    // listens (IOleControlSite::OnFocus).
+    void OnFocusChanged(bool gained);
+    // A key the container offers before it uses the key itself
+    // (IOleInPlaceActiveObject::TranslateAccelerator); true when the
+    // control took it. The default takes none.
+    virtual bool TakeKey(MSG& message) { return false; }
+
     // Delivers an event synchronously to every connected sink.
     void FireEvent(DISPID id, std::initializer_list<Text> arguments = {});
     void SetModified() { modified_ = true; }
@@ -181,6 +191,7 @@ protected:
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     HRESULT InPlaceActivate(LONG verb);
+    HRESULT UIActivate();
     HRESULT CreateControlWindow(HWND parent, const RECT& position);
     HRESULT ShowPropertyPages(HWND parent);
     ComPtr<ITypeLib> LoadTypeLibrary(LCID locale) const;

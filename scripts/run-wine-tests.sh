@@ -13,6 +13,10 @@ start_server upload_server
 start_server download_server
 start_receiver
 export RECEIVER_FILES="$(windows_path "$RECEIVER_ROOT")"
+# A receiver that reads uploads slowly, so a test can act while a body is on
+# its way, and the log it keeps of each request.
+start_named_receiver SLOW_RECEIVER --read-rate 8000000
+export SLOW_RECEIVER_REQUESTS="$(windows_path "$SLOW_RECEIVER_LOG")"
 export CORVELA_SCRATCH="$(windows_path "$SESSION_DIR")\\scratch"
 mkdir -p "$SESSION_DIR/scratch"
 # A drive that Wine reports as remote (a network drive), for the tests of

@@ -10,6 +10,7 @@ using corvela::UrlEncode;
 
 namespace {
 
+// "+" among them: a query decoder would read it as a space.
 const Text UNSAFE_IN_QUERY = u"& %<>\"#{}|\\^~[]'+";
 
 bool IsUnsafe(char16_t unit) { return UNSAFE_IN_QUERY.find(unit) != Text::npos; }

@@ -55,6 +55,18 @@ CASES = [
                  "ClickCheckBox(user1\\)",
                  "ClickCheckBox(user0\\user1\\)",
                  "DbClListFile({files}\\a.txt, )"]),
+    Case("keys reach the object the click made active, as a browser passes them; Tab leaves it",
+         "events.html",
+         ["--drop", "corvela", "{files}\\a.txt|{files}\\b.pdf",
+          "--click", "corvela", "60", "8",      # the name of row 0
+          "--key", "Down", "--key", "Space",    # row 1 ticked
+          "--key", "Tab", "--key", "Up", "--key", "Space",  # the page's keys now
+          "--run", "log.push('end'); log.join('\\n')"] + CLOSE,
+         0,
+         stdout=["AttachAddFile({files}\\a.txt|{files}\\b.pdf|)",
+                 "ClickCheckBox(user0\\)",
+                 "ClickCheckBox(user0\\user1\\)",
+                 "end"]),
     Case("a click handler that shows a message box hears its one click once",
          "click-alert.html",
          ["--drop", "corvela", "{files}\\a.txt|{files}\\b.pdf",

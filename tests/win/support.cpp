@@ -177,6 +177,28 @@ std::wstring ReceiverUrl(const std::wstring& path) {
 
 std::wstring ReceiverFiles() { return Env(L"RECEIVER_FILES"); }
 
+std::wstring SlowReceiverUrl(const std::wstring& path) {
+    return L"http://127.0.0.1:" + std::to_wstring(PortFrom(L"SLOW_RECEIVER_PORT")) + path;
+}
+
+// A log line: time, client, user, method, result, status, then key=value fields.
+std::vector<ReceivedUpload> SlowReceiverUploads() {
+    std::vector<ReceivedUpload> uploads;
+    std::istringstream lines(ReadFileBytes(Env(L"SLOW_RECEIVER_REQUESTS")));
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::vector<std::string> words;
+        for (std::string word; fields >> word;) words.push_back(word);
+        if (words.size() < 6 || words[3] != "POST") continue;
+        ReceivedUpload upload{words[4], ""};
+        for (const std::string& word : words)
+            if (word.compare(0, 5, "name=") == 0) upload.name = word.substr(5);
+        uploads.push_back(upload);
+    }
+    return uploads;
+}
+
 std::string DownloadPattern(size_t size, int seed) {
     std::string bytes(size, '\0');
     for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 31 + seed) & 0xFF);
@@ -808,5 +830,18 @@ IDispatch* TestContainer::Control() const {
 }
 
 HWND TestContainer::ControlWindow() const { return site_ ? site_->ObjectWindow() : nullptr; }
+
+void TestContainer::PressKey(UINT key) {
+    HWND focus = GetFocus();
+    const LPARAM press = 1 | (static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16);
+    PostMessageW(focus, WM_KEYDOWN, key, press);
+    PostMessageW(focus, WM_KEYUP, key, press | 0xC0000000);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (site_ && site_->TranslateKey(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
 
 }  // namespace test

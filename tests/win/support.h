@@ -94,6 +94,15 @@ int ReceiverPort();
 std::wstring ReceiverUrl(const std::wstring& path);
 std::wstring ReceiverFiles();
 
+// A second reference receiver that reads each upload slowly (SLOW_RECEIVER_PORT),
+// and what its log (SLOW_RECEIVER_REQUESTS) says of each upload, in order.
+struct ReceivedUpload {
+    std::string result;  // stored, cut, refused, ...
+    std::string name;
+};
+std::wstring SlowReceiverUrl(const std::wstring& path);
+std::vector<ReceivedUpload> SlowReceiverUploads();
+
 class Json {
 public:
     enum class Kind { Null, Bool, Number, String, Array, Object };
@@ -314,6 +323,12 @@ public:
     IDispatch* Control() const;
     HWND HostWindow() const { return host_; }
     HWND ControlWindow() const;
+    corvela::ContainerSite* Site() const { return site_.Get(); }
+    // Presses `key` (a virtual-key code) where the keyboard focus is: its
+    // messages are posted to the focused window and run through a loop that
+    // hands keys to the control as a browser does (ContainerSite::TranslateKey),
+    // until the thread's queue is empty.
+    void PressKey(UINT key);
 
 private:
     HWND host_ = nullptr;
