@@ -15,7 +15,8 @@ add_custom_command(
 
 configure_file(${CMAKE_SOURCE_DIR}/module/version.h.in ${GEN_DIR}/version.h @ONLY)
 
-set(BITMAPS ${GEN_DIR}/toolbox.bmp ${GEN_DIR}/empty_list.bmp ${GEN_DIR}/icon_strip.bmp)
+set(BITMAPS ${GEN_DIR}/toolbox.bmp ${GEN_DIR}/empty_list.bmp ${GEN_DIR}/empty_list_large.bmp
+            ${GEN_DIR}/icon_strip.bmp ${GEN_DIR}/icon_strip_large.bmp)
 add_custom_command(
   OUTPUT ${BITMAPS}
   COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/make_bitmaps.py ${GEN_DIR}
@@ -24,7 +25,7 @@ add_custom_command(
 add_custom_target(corvela_generated DEPENDS ${GEN_DIR}/corvela.tlb ${BITMAPS})
 
 set(WIN_DEFINES UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800 NOMINMAX)
-set(WIN_LIBS ole32 oleaut32 uuid comctl32 wininet shlwapi shell32 user32 gdi32 advapi32 version)
+set(WIN_LIBS ole32 oleaut32 uuid comctl32 wininet urlmon shlwapi shell32 user32 gdi32 advapi32 version)
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
 # Everything but the DLL entry points, so the test suite can link the same code.

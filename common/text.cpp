@@ -1,5 +1,7 @@
 #include "common/text.h"
 
+#include <algorithm>
+
 namespace corvela {
 
 Text TakeBefore(Text& text, char16_t ch) {
@@ -43,6 +45,16 @@ Text ReplaceChar(Text text, char16_t from, char16_t to) {
 }
 
 bool IsWhiteSpace(char16_t unit) { return unit == u' ' || (unit >= u'\t' && unit <= u'\r'); }
+
+bool IsControlUnit(char16_t unit) { return unit < u' ' || unit == u'\x7F'; }
+
+bool HoldsControlUnit(const Text& text) { return std::any_of(text.begin(), text.end(), IsControlUnit); }
+
+std::optional<Text> QuotedCommandLineArgument(const Text& argument) {
+    if (argument.find(u'"') != Text::npos || HoldsControlUnit(argument)) return std::nullopt;
+    const size_t kept = argument.find_last_not_of(u'\\') + 1;  // npos + 1 is 0: all backslashes
+    return u"\"" + argument + Text(argument.size() - kept, u'\\') + u"\"";
+}
 
 Text AsciiLower(Text text) {
     for (char16_t& unit : text)

@@ -31,6 +31,18 @@ Text ReplaceChar(Text text, char16_t from, char16_t to);
 // feed, vertical tab, form feed and carriage return.
 bool IsWhiteSpace(char16_t unit);
 
+// A control character: a unit below U+0020, or U+007F. Such a unit ends a
+// header line on the wire, splits a command line's arguments or starts a new
+// line in a box, so no text from a page may carry one there.
+bool IsControlUnit(char16_t unit);
+bool HoldsControlUnit(const Text& text);
+
+// `argument` as one argument of a command line, as programs split theirs:
+// in double quotes, the backslashes before the closing quote doubled so
+// that they do not escape it. Nothing when it holds a double quote or a
+// control character, which would end the argument early for some program.
+std::optional<Text> QuotedCommandLineArgument(const Text& argument);
+
 // Lower case for the ASCII letters only; every other unit is kept.
 Text AsciiLower(Text text);
 bool EqualsIgnoreAsciiCase(const Text& a, const Text& b);

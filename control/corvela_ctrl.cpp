@@ -5,6 +5,8 @@
 #include "control/last_created_control.h"
 #include "control/site_lock.h"
 #include "filelist/columns.h"
+#include "filelist/list_keys.h"
+#include "filelist/list_metrics.h"
 #include "framework/common_controls.h"
 #include "framework/page_url.h"
 #include "framework/resources.h"
@@ -28,13 +30,14 @@ const OleControlClass& ControlClass() {
     return info;
 }
 
-void InsertColumns(HWND list, int client_width) {
+// The visible columns get their widths from the list window afterwards.
+void InsertColumns(HWND list) {
     for (int index = 0; index < COLUMN_COUNT; ++index) {
         Text header = COLUMN_LAYOUT[index].header;
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
         column.fmt = LVCFMT_LEFT;
-        column.cx = index == COLUMN_NAME ? client_width - NAME_COLUMN_MARGIN : COLUMN_LAYOUT[index].width;
+        column.cx = COLUMN_LAYOUT[index].width;
         column.pszText = const_cast<wchar_t*>(W(header));
         ListView_InsertColumn(list, index, &column);
     }
@@ -115,8 +118,7 @@ int32_t CCorvelaCtrl::StartDownload2(Text, Text) { return 0; }
 bool CCorvelaCtrl::LocalFilesAllowed() const {
     TextList lines;
     const PolicyValue policy = ReadSitePolicy(&lines);
-    if (policy == PolicyValue::Absent) return true;
-    return PageMayUseLocalFiles(policy, lines, PageUrlOf(ClientSite()));
+    return PageMayUseLocalFiles(policy, lines, PageUrlOf(ClientSite()), ZoneOfUrl);
 }
 
 // ---- events ----
@@ -129,12 +131,23 @@ bool CCorvelaCtrl::OnMessage(const WindowMessage& message, LRESULT* result) {
     using C = CCorvelaCtrl;
     return On<WM_CREATE>(message, result, this, &C::OnCreate) || On<WM_SIZE>(message, result, this, &C::OnSize) ||
            On<WM_NOTIFY>(message, result, this, &C::OnNotify) ||
+           On<WM_SETFOCUS>(message, result, this, &C::OnSetFocus) ||
            On<WM_FIRE_CANCEL_TRANSFER>(message, result, this, &C::FireCancelTransfer) ||
            OleControl::OnMessage(message, result);
 }
 
 // Notifications of the list window go back to it (see CFileListCtrl::OnNotify).
-LRESULT CCorvelaCtrl::OnNotify(NMHDR& header) { return IsFromList(header) ? file_list_->OnNotify(header) : 0; }
+LRESULT CCorvelaCtrl::OnNotify(NMHDR& header) {
+    if (!IsFromList(header)) return 0;
+    // A click or the container puts the focus on the list: the control is
+    // the page's active object while the list has it.
+    if (header.code == NM_SETFOCUS || header.code == NM_KILLFOCUS) OnFocusChanged(header.code == NM_SETFOCUS);
+    return file_list_->OnNotify(header);
+}
+
+void CCorvelaCtrl::OnSetFocus(HWND) {
+    if (file_list_->Window()) SetFocus(file_list_->Window());
+}
 
 // The control's window has no border: its client area is its whole size.
 bool CCorvelaCtrl::OnCreate(const CREATESTRUCTW& create) {
@@ -147,10 +160,13 @@ bool CCorvelaCtrl::OnCreate(const CREATESTRUCTW& create) {
     HWND list = file_list_->Window();
     ListView_SetExtendedListViewStyle(list, LIST_EXTENDED_STYLE);
     ListView_SetCallbackMask(list, LIST_CALLBACK_MASK);
-    InsertColumns(list, create.cx);
+    InsertColumns(list);
+    file_list_->FitColumns();
 
     // The list view owns the strip from here and frees it with its window.
-    ListView_SetImageList(list, LoadImageStrip(IDB_ICON_STRIP, 16, RGB(0, 0, 0), false), LVSIL_SMALL);
+    const int icon_size = IconCellSize(file_list_->Dpi());
+    const UINT strip = icon_size == LARGE_ICON_SIZE ? IDB_ICON_STRIP_LARGE : IDB_ICON_STRIP;
+    ListView_SetImageList(list, LoadImageStrip(strip, icon_size, RGB(0, 0, 0), false), LVSIL_SMALL);
 
     FireEvent(EVENT_INIT_COMPLETE);
     return true;
@@ -164,9 +180,20 @@ void CCorvelaCtrl::OnSize(UINT, SIZE client) {
     HWND list = file_list_->Window();
     if (!list) return;
     MoveWindow(list, 0, 0, client.cx, client.cy, TRUE);
-    ListView_SetColumnWidth(list, COLUMN_NAME, NameColumnWidth(client.cx));
-    ListView_SetColumnWidth(list, COLUMN_SIZE_TEXT, SIZE_TEXT_COLUMN_WIDTH);
-    ListView_SetColumnWidth(list, COLUMN_BIG_MARKER, BIG_MARKER_COLUMN_WIDTH);
+    file_list_->FitColumns();
+}
+
+// A browser offers every key to its active object first and uses the ones
+// refused itself: the arrows would scroll the page, Space page down. The
+// list takes the keys it moves and ticks with.
+bool CCorvelaCtrl::TakeKey(MSG& message) {
+    const bool key_message = message.message == WM_KEYDOWN || message.message == WM_KEYUP;
+    if (!key_message || !file_list_->Window() || message.hwnd != file_list_->Window() ||
+        !ListTakesKey(static_cast<uint32_t>(message.wParam)))
+        return false;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+    return true;
 }
 
 }  // namespace corvela

@@ -98,8 +98,9 @@ public:
     Text GetFolderPath();
 
     // The site lock: whether the page may have local files read or sent
-    // (queued, inserted, dropped, chosen, measured). Without a policy every
-    // page may; with one, only the pages it names.
+    // (queued, inserted, dropped, chosen, measured). With a policy, only the
+    // pages it names; without one, the pages of the local machine, the local
+    // intranet and trusted sites, and a container that tells no page.
     bool LocalFilesAllowed() const;
 
     // What the list window reads through its owner.
@@ -116,15 +117,18 @@ public:
 protected:
     bool OnMessage(const WindowMessage& message, LRESULT* result) override;
     bool MayBeMadeSafe() override { return LocalFilesAllowed(); }
+    bool TakeKey(MSG& message) override;
 
 private:
     bool OnCreate(const CREATESTRUCTW& create);
     void OnSize(UINT type, SIZE client);
     LRESULT OnNotify(NMHDR& header);
-    // Notifications of the list window go back to it (see CFileListCtrl::OnNotify).
+    // The focus given to the control goes on to the list.
+    void OnSetFocus(HWND lost);
     bool IsFromList(const NMHDR& header) const;
     FileListModel ListModel();
-    // Tells the user when an insertion found the list full.
+    // After an insertion: the columns fit the new entry, or the user hears
+    // that the list is full.
     void ReportInsertResult(InsertResult result);
     void LoadLanguageTexts();
     TransferJob NewJob(int32_t mode) const;

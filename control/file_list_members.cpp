@@ -9,7 +9,9 @@ namespace corvela {
 
 FileListModel CCorvelaCtrl::ListModel() { return FileListModel(file_list_->Rows(), list_texts_); }
 
+// A new entry may bring a size text or marker wider than its column.
 void CCorvelaCtrl::ReportInsertResult(InsertResult result) {
+    if (result == InsertResult::Inserted) file_list_->FitColumns();
     if (result == InsertResult::ListFull) ModuleMessageBox(Window(), LoadResString(IDS_LIST_LIMIT), MB_OK);
 }
 
@@ -46,8 +48,15 @@ void CCorvelaCtrl::InsertFileInfo(Text info) { ListModel().InsertFileInfo(info);
 void CCorvelaCtrl::SetCheckList(int32_t nIndex, bool isCheck) { ListModel().SetCheckList(nIndex, isCheck); }
 void CCorvelaCtrl::ListUP() { ListModel().ListUP(); }
 void CCorvelaCtrl::ListDOWN() { ListModel().ListDOWN(); }
-void CCorvelaCtrl::DeleteFileList() { ListModel().DeleteFileList(); }
-void CCorvelaCtrl::DeleteFileListAll() { ListModel().DeleteFileListAll(); }
+void CCorvelaCtrl::DeleteFileList() {
+    ListModel().DeleteFileList();
+    file_list_->FitColumns();
+}
+
+void CCorvelaCtrl::DeleteFileListAll() {
+    ListModel().DeleteFileListAll();
+    file_list_->FitColumns();
+}
 Text CCorvelaCtrl::GetCheckFileInfo() { return ListModel().GetCheckFileInfo(); }
 
 void CCorvelaCtrl::SetAllowedExt(Text sList) { file_list_->AllowedExtensions() = ParseAllowedExtensions(sList); }

@@ -150,8 +150,13 @@ bool SiteAllows(const std::vector<AllowedSite>& sites, const Text& page_url) {
     return std::any_of(sites.begin(), sites.end(), [&](const AllowedSite& site) { return Allows(site, *page); });
 }
 
-bool PageMayUseLocalFiles(PolicyValue value, const TextList& lines, const std::optional<Text>& page_url) {
-    if (value == PolicyValue::Absent) return true;
+bool ZoneMayUseLocalFiles(const std::optional<int32_t>& zone) {
+    return zone && (*zone == ZONE_LOCAL_MACHINE || *zone == ZONE_INTRANET || *zone == ZONE_TRUSTED);
+}
+
+bool PageMayUseLocalFiles(PolicyValue value, const TextList& lines, const std::optional<Text>& page_url,
+                          const ZoneLookup& zone_of) {
+    if (value == PolicyValue::Absent) return !page_url || ZoneMayUseLocalFiles(zone_of(*page_url));
     if (value == PolicyValue::Unreadable || !page_url) return false;
     const std::optional<std::vector<AllowedSite>> sites = ParseAllowedSites(lines);
     return sites && SiteAllows(*sites, *page_url);

@@ -1,10 +1,12 @@
 // The site lock: the administrator's list of the only sites whose pages may
-// script the control, and the judgement of a page's URL against it. Pure
-// logic: the Windows layer reads the policy value and asks the container for
-// the page's URL.
+// script the control, the judgement of a page's URL against it, and the
+// platform's security zones where there is no list. Pure logic: the Windows
+// layer reads the policy value, asks the container for the page's URL and
+// the zone manager for its zone.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -48,11 +50,30 @@ std::optional<PageOrigin> ParsePageUrl(const Text& url);
 // https://intranet.example.com.evil.net is not https://intranet.example.com.
 bool SiteAllows(const std::vector<AllowedSite>& sites, const Text& page_url);
 
-// What the lock decides for a page, from the policy as the registry holds it:
-// no value at all leaves every page free (the lock is off until an
-// administrator sets it); a value that could not be read or parsed, or a page
-// whose URL is unknown, is locked.
+// The security zones of the platform's zone manager (URLZONE_*).
+constexpr int32_t ZONE_LOCAL_MACHINE = 0;
+constexpr int32_t ZONE_INTRANET = 1;
+constexpr int32_t ZONE_TRUSTED = 2;
+constexpr int32_t ZONE_INTERNET = 3;
+constexpr int32_t ZONE_RESTRICTED = 4;
+
+// The zone a page URL is in, as the platform maps it; nothing when it
+// cannot tell.
+using ZoneLookup = std::function<std::optional<int32_t>(const Text& url)>;
+
+// Without a policy, the zones whose pages may use the control: the local
+// machine, the local intranet and trusted sites. Internet and restricted
+// pages, any other zone and a URL the zone manager cannot place are locked.
+bool ZoneMayUseLocalFiles(const std::optional<int32_t>& zone);
+
+// What the lock decides for a page, from the policy as the registry holds it.
+// With a value, the value alone decides: one that could not be read or
+// parsed, or a page whose URL is unknown, is locked. With no value at all the
+// page's zone decides (`zone_of` is asked only then); a container that tells
+// no page address at all (a desktop program, a script host) is no web page
+// and keeps the control.
 enum class PolicyValue { Absent, Unreadable, Present };
-bool PageMayUseLocalFiles(PolicyValue value, const TextList& lines, const std::optional<Text>& page_url);
+bool PageMayUseLocalFiles(PolicyValue value, const TextList& lines, const std::optional<Text>& page_url,
+                          const ZoneLookup& zone_of);
 
 }  // namespace corvela

@@ -108,12 +108,13 @@ Text CCorvelaCtrl::GetReturn(int32_t nIndex) {
     return returns_[nIndex];
 }
 
-// The size goes to script as a signed 32-bit number, as it always has.
+// The whole size in decimal, however large: a page can show a 5 GiB file as
+// such, or tell the user it is too large to send.
 Text CCorvelaCtrl::GetReturnSize(Text filepath) {
     const bool wildcard = filepath.find_first_of(u"?*") != Text::npos;
     const std::optional<uint64_t> size = wildcard || !LocalFilesAllowed() ? std::nullopt : LocalFileSize(filepath);
     if (!size) return u"-1";
-    return DecimalText(static_cast<int32_t>(static_cast<uint32_t>(*size)));
+    return DecimalText(static_cast<int64_t>(*size));
 }
 
 }  // namespace corvela

@@ -2,8 +2,6 @@
 // every per-file value lives in a column, most of them of width 0.
 #pragma once
 
-#include <cstdint>
-
 namespace corvela {
 
 enum FileColumn : int {
@@ -25,8 +23,9 @@ struct ColumnLayout {
     int width;  // pixels; the name column's width follows the control's width
 };
 
-// The name column takes the client width minus the visible size and marker
-// columns.
+// The widths at 96 DPI of the size and marker columns. The name column takes
+// the client width but NAME_COLUMN_MARGIN: the two columns and room for a
+// vertical scroll bar (FitVisibleColumns).
 constexpr int NAME_COLUMN_MARGIN = 160;
 constexpr int SIZE_TEXT_COLUMN_WIDTH = 75;
 constexpr int BIG_MARKER_COLUMN_WIDTH = 65;
@@ -43,11 +42,5 @@ constexpr ColumnLayout COLUMN_LAYOUT[COLUMN_COUNT] = {
     {u"BigFilePathInfo", 0},
     {u"DRM", 0},
 };
-
-// Width of the name column for a client width, as the list view receives
-// it: the difference taken modulo 65536.
-constexpr int NameColumnWidth(int client_width) {
-    return static_cast<int>(static_cast<uint16_t>(client_width - NAME_COLUMN_MARGIN));
-}
 
 }  // namespace corvela

@@ -2,6 +2,7 @@
 
 #include "common/constants.h"
 #include "common/wide.h"
+#include "filelist/list_metrics.h"
 #include "framework/handles.h"
 #include "framework/resources.h"
 
@@ -18,6 +19,9 @@ constexpr int HINT_TEXT_LEFT = 78;
 constexpr int HINT_TEXT_RISE = 7;
 constexpr int PICTURE_GAP = 37;
 constexpr int PICTURE_RISE = 16;
+// Above 96 DPI the picture is scaled from one drawn twice as large, which
+// stays sharper than the small one stretched.
+constexpr int LARGE_PICTURE_SCALE = 2;
 
 // Restores what the painting changes on a borrowed surface (font, colours).
 class SavedDcState {
@@ -32,31 +36,45 @@ private:
     int saved_;
 };
 
-GdiObject HintFont() {
+GdiObject HintFont(int dpi) {
     LOGFONTW font = {};
-    font.lfHeight = HINT_FONT_HEIGHT;
+    font.lfHeight = ScaleForDpi(HINT_FONT_HEIGHT, dpi);
     font.lfWeight = FW_NORMAL;
     lstrcpynW(font.lfFaceName, W(HINT_FONT_FACE), LF_FACESIZE);
     return GdiObject(CreateFontIndirectW(&font));
 }
 
-void DrawPicture(HDC dc, int left, int top) {
-    GdiObject picture(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(IDB_EMPTY_LIST_PICTURE), IMAGE_BITMAP, 0, 0, 0));
+// The picture with its top left corner at (left, top), at its 96-DPI size
+// times dpi / 96.
+void DrawPicture(HDC dc, int left, int top, int dpi) {
+    const bool large = dpi > BASE_DPI;
+    const UINT id = large ? IDB_EMPTY_LIST_PICTURE_LARGE : IDB_EMPTY_LIST_PICTURE;
+    GdiObject picture(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
     if (!picture) return;
     BITMAP size = {};
     GetObjectW(picture.Get(), sizeof(size), &size);
     MemoryDc source(CreateCompatibleDC(dc));
     if (!source) return;
     SelectObject(source.Get(), picture.Get());
-    BitBlt(dc, left, top, size.bmWidth, size.bmHeight, source.Get(), 0, 0, SRCCOPY);
+    const int scale = large ? LARGE_PICTURE_SCALE : 1;
+    const int width = ScaleForDpi(size.bmWidth / scale, dpi);
+    const int height = ScaleForDpi(size.bmHeight / scale, dpi);
+    if (width == size.bmWidth && height == size.bmHeight) {
+        BitBlt(dc, left, top, width, height, source.Get(), 0, 0, SRCCOPY);
+        return;
+    }
+    const int old_mode = SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchBlt(dc, left, top, width, height, source.Get(), 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
+    SetStretchBltMode(dc, old_mode);
 }
 
 }  // namespace
 
-void PaintEmptyListHint(HDC dc, const RECT& client, const Text& hint) {
+void PaintEmptyListHint(HDC dc, const RECT& client, const Text& hint, int dpi) {
     // Objects selected into `dc` are released only after the state is
     // restored, which deselects them.
-    GdiObject font = HintFont();
+    GdiObject font = HintFont(dpi);
     const COLORREF window_colour = GetSysColor(COLOR_WINDOW);
     GdiObject background(CreateSolidBrush(window_colour));
     SavedDcState state(dc);
@@ -67,11 +85,11 @@ void PaintEmptyListHint(HDC dc, const RECT& client, const Text& hint) {
 
     const int middle = (client.bottom - client.top) / 2;
     RECT text = client;
-    text.left += HINT_TEXT_LEFT;
-    text.top = middle - HINT_TEXT_RISE;
+    text.left += ScaleForDpi(HINT_TEXT_LEFT, dpi);
+    text.top = middle - ScaleForDpi(HINT_TEXT_RISE, dpi);
     FillRect(dc, &text, static_cast<HBRUSH>(background.Get()));
     DrawTextW(dc, W(hint), static_cast<int>(hint.size()), &text, DT_WORDBREAK | DT_NOCLIP | DT_NOPREFIX);
-    DrawPicture(dc, text.left - PICTURE_GAP, middle - PICTURE_RISE);
+    DrawPicture(dc, text.left - ScaleForDpi(PICTURE_GAP, dpi), middle - ScaleForDpi(PICTURE_RISE, dpi), dpi);
 }
 
 }  // namespace corvela

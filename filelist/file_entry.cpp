@@ -20,21 +20,23 @@ constexpr ExtensionIcon EXTENSION_ICONS[] = {
     {u"ecm", ICON_ECM},           {u"hwp", ICON_HWP},
 };
 
-constexpr uint32_t KIBI = 1024;
-constexpr uint32_t MEBI = 1024 * 1024;
+constexpr uint64_t KIBI = 1024;
+constexpr uint64_t MEBI = 1024 * 1024;
 
-// The size text read the way the C library reads an unsigned long: leading
-// spaces skipped, an optional sign, digits up to the first other unit; too
-// large saturates, a negative value wraps modulo 2^32.
-uint32_t ReadUnsigned32(const Text& text) {
+// The size text as a page gives it: leading spaces skipped, an optional
+// sign, digits up to the first other unit. Sizes are 64-bit, so a file above
+// 4 GiB keeps its true size; beyond 2^64-1 the value saturates. A negative
+// value wraps modulo 2^32, as pages that added 2^32 to a negative 32-bit
+// size rely on; one beyond -2^32 reads as 2^32-1, as it always has.
+uint64_t ReadSize(const Text& text) {
     size_t at = 0;
     while (at < text.size() && IsWhiteSpace(text[at])) ++at;
     bool negative = false;
     if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) negative = text[at++] == u'-';
-    const DigitRun digits = ReadDigits(text, at, 10, UINT32_MAX);
-    if (digits.too_large) return UINT32_MAX;
-    const auto magnitude = static_cast<uint32_t>(digits.value);
-    return negative ? 0u - magnitude : magnitude;
+    const uint64_t value = ReadDigits(text, at, 10, UINT64_MAX).value;
+    if (!negative) return value;
+    if (value > UINT32_MAX) return UINT32_MAX;
+    return static_cast<uint32_t>(0u - static_cast<uint32_t>(value));
 }
 
 }  // namespace
@@ -56,12 +58,13 @@ int IconAfterMove(const Text& name, const Text& drm_column) {
 }
 
 Text FormatSizeText(const Text& size_text) {
-    const uint32_t size = ReadUnsigned32(size_text);
+    const uint64_t size = ReadSize(size_text);
     if (size == 0) return Text();
     if (size <= KIBI) return u"(" + DecimalText(size) + u" B)";
     if (size <= MEBI) return u"(" + DecimalText(size / KIBI) + u" KB)";
-    const uint32_t tenth = (size % MEBI) * 10 / MEBI;
-    return u"(" + DecimalText(size / MEBI) + u"." + DecimalText(tenth) + u" MB)";
+    const uint64_t tenth = (size % MEBI) * 10 / MEBI;
+    return u"(" + DecimalText(static_cast<int64_t>(size / MEBI)) + u"." + DecimalText(static_cast<int64_t>(tenth)) +
+           u" MB)";
 }
 
 Text BigFileMarker(int32_t language_selector) {

@@ -1,6 +1,7 @@
 #include "filelist/file_list_ctrl.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "common/constants.h"
@@ -10,7 +11,10 @@
 #include "filelist/drop_filter.h"
 #include "filelist/empty_list_hint.h"
 #include "filelist/file_list_model.h"
+#include "filelist/list_keys.h"
+#include "filelist/list_metrics.h"
 #include "framework/resources.h"
+#include "framework/window_dpi.h"
 
 namespace corvela {
 namespace {
@@ -30,6 +34,16 @@ Text DroppedPath(HDROP drop, UINT item) {
     std::vector<wchar_t> path(length + 1, L'\0');
     const UINT copied = DragQueryFileW(drop, item, path.data(), length + 1);
     return FromW(path.data(), copied);
+}
+
+// The entry's path reaches the browser as one quoted argument: the page
+// writes the path, and unquoted its spaces would hand the browser switches
+// and files of the page's choosing ("http://x -extoff \\host\share\x.hta").
+// A path that no quoting keeps whole is not handed over at all.
+void OpenInBrowser(HWND owner, const Text& path) {
+    const std::optional<Text> argument = path.empty() ? Text() : QuotedCommandLineArgument(path);
+    if (!argument) return;
+    ShellExecuteW(owner, W(OPEN_VERB), W(BROWSER_PROGRAM), W(*argument), nullptr, SW_SHOWNORMAL);
 }
 
 // An item whose attributes cannot be read is no file the page could attach.
@@ -54,6 +68,7 @@ bool CFileListCtrl::Create(DWORD style, const RECT& rect, HWND parent, UINT id) 
                            reinterpret_cast<DWORD_PTR>(this)))
         return false;
     window_ = std::move(created);
+    dpi_ = WindowDpi(window_.Get());
     rows_ = ListViewRows(window_.Get());
     DragAcceptFiles(window_.Get(), TRUE);
     return true;
@@ -86,6 +101,13 @@ LRESULT CFileListCtrl::OnMessage(HWND window, UINT message, WPARAM wparam, LPARA
         case WM_RBUTTONDOWN:
             // The list view never sees a right-button press: no selection, no menu.
             return 0;
+        case WM_KEYDOWN:
+            if (OnKeyDown(static_cast<UINT>(wparam))) return 0;
+            return DefSubclassProc(window, message, wparam, lparam);
+        case WM_CHAR:
+            // Space ticks an entry; it starts no search for a name.
+            if (wparam == KEY_SPACE) return 0;
+            return DefSubclassProc(window, message, wparam, lparam);
         case WM_NCDESTROY:
             return OnDestroyed(window, wparam, lparam);
         default:
@@ -125,14 +147,72 @@ void CFileListCtrl::OnDropFiles(HWND window, HDROP raw_drop) {
     if (accepted_any) DefSubclassProc(window, WM_DROPFILES, reinterpret_cast<WPARAM>(raw_drop), 0);
 }
 
+// Space on the selected entry ticks or unticks it and tells the page as a
+// click on its check box does.
+bool CFileListCtrl::OnKeyDown(UINT key) {
+    if (key == KEY_SPACE) {
+        const int row = CurrentRow();
+        if (row == NO_ROW) return true;
+        Rows().SetChecked(row, !Rows().IsChecked(row));
+        owner_->FireClickCheckBox(BuildUserList(Rows()));
+        return true;
+    }
+    if (!MovesSelection(key)) return false;
+    const int row = RowAfterKey(key, CurrentRow(), Rows().RowCount(), ListView_GetCountPerPage(window_.Get()));
+    if (row != NO_ROW) SelectOnly(row);
+    return true;
+}
+
+int CFileListCtrl::CurrentRow() const {
+    HWND list = window_.Get();
+    const int mark = ListView_GetSelectionMark(list);
+    if (mark >= 0 && mark < ListView_GetItemCount(list) && ListView_GetItemState(list, mark, LVIS_SELECTED))
+        return mark;
+    return ListView_GetNextItem(list, -1, LVNI_SELECTED);
+}
+
+void CFileListCtrl::SelectOnly(int row) {
+    HWND list = window_.Get();
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_SetSelectionMark(list, row);
+    ListView_EnsureVisible(list, row, FALSE);
+}
+
 LRESULT CFileListCtrl::OnEraseBackground(HWND window, HDC dc) {
     DefSubclassProc(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     if (Rows().RowCount() == 0) {
         RECT client = {};
         GetClientRect(window, &client);
-        PaintEmptyListHint(dc, client, owner_->HintText());
+        PaintEmptyListHint(dc, client, owner_->HintText(), dpi_);
     }
     return TRUE;
+}
+
+// ---- column widths ----
+
+// The list covers the control's client area, so its window's width is the
+// control's client width.
+void CFileListCtrl::FitColumns() {
+    HWND list = window_.Get();
+    if (!list) return;
+    RECT bounds = {};
+    GetWindowRect(list, &bounds);
+    const VisibleColumnWidths widths = FitVisibleColumns(bounds.right - bounds.left, dpi_,
+                                                         WidestText(COLUMN_SIZE_TEXT), WidestText(COLUMN_BIG_MARKER));
+    ListView_SetColumnWidth(list, COLUMN_NAME, widths.name);
+    ListView_SetColumnWidth(list, COLUMN_SIZE_TEXT, widths.size_text);
+    ListView_SetColumnWidth(list, COLUMN_BIG_MARKER, widths.big_marker);
+}
+
+int CFileListCtrl::WidestText(int column) const {
+    int widest = 0;
+    for (int row = 0; row < rows_.RowCount(); ++row) {
+        const Text text = rows_.CellText(row, column);
+        if (!text.empty())
+            widest = std::max(widest, ListView_GetStringWidth(window_.Get(), const_cast<wchar_t*>(W(text))));
+    }
+    return widest;
 }
 
 // ---- notifications handed back by the owner ----
@@ -190,7 +270,7 @@ void CFileListCtrl::OnDoubleClick(const NMITEMACTIVATE& click) {
     if (owner_->UseDbCl() == 1) {
         owner_->FireDbClListFile(path, user_list);
     } else if (on_entry) {
-        ShellExecuteW(window_.Get(), W(OPEN_VERB), W(BROWSER_PROGRAM), W(path), nullptr, SW_SHOWNORMAL);
+        OpenInBrowser(window_.Get(), path);
     }
 }
 

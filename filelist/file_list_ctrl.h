@@ -1,7 +1,8 @@
 // The list window over the whole control: a report-view list with check
 // boxes whose rows are the attached files. It takes files dropped from the
 // shell and tells the page about them, reports clicks on check boxes and
-// double clicks, colours the big-file marker and paints a hint while empty.
+// double clicks, moves and ticks by keyboard, colours the big-file marker
+// and paints a hint while empty, at the DPI of its window.
 #pragma once
 
 #include <windows.h>
@@ -33,6 +34,12 @@ public:
     // opens it to files dropped from the shell.
     bool Create(DWORD style, const RECT& rect, HWND parent, UINT id);
     HWND Window() const { return window_.Get(); }
+    // The DPI of the window, read when it was created.
+    int Dpi() const { return dpi_; }
+
+    // Sets the widths of the columns the user sees for the window's width,
+    // so that every size text and big-file marker in the list shows whole.
+    void FitColumns();
 
     TextList& AllowedExtensions() { return allowed_extensions_; }
 
@@ -51,6 +58,8 @@ private:
     LRESULT OnMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT OnDestroyed(HWND window, WPARAM wparam, LPARAM lparam);
     void OnDropFiles(HWND window, HDROP drop);
+    // True when the key was the list's to handle.
+    bool OnKeyDown(UINT key);
     LRESULT OnEraseBackground(HWND window, HDC dc);
     void OnClick(const NMITEMACTIVATE& click);
     void OnDoubleClick(const NMITEMACTIVATE& click);
@@ -59,8 +68,14 @@ private:
     UINT HitFlags(POINT point) const;
     // The row under a client point, or NO_ROW.
     int RowAtPoint(POINT point) const;
+    // The selected row the keyboard acts on, or NO_ROW.
+    int CurrentRow() const;
+    void SelectOnly(int row);
+    // The widest text of a column among the rows, in the list's font.
+    int WidestText(int column) const;
 
     OwnedWindow window_;
+    int dpi_ = 0;
     CCorvelaCtrl* owner_ = nullptr;
     TextList allowed_extensions_;
     // Set while the page handles a click; see OnClick.

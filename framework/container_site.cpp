@@ -89,6 +89,11 @@ void ContainerSite::SetPosition(const RECT& position) {
     if (const auto in_place = object_.As<IOleInPlaceObject>()) in_place->SetObjectRects(&position_, &position_);
 }
 
+void ContainerSite::DropObject() {
+    active_object_.Reset();
+    object_.Reset();
+}
+
 void ContainerSite::Close() {
     ComPtr<IOleObject> object = std::move(object_);
     if (!object) return;
@@ -148,7 +153,10 @@ STDMETHODIMP ContainerSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 
 STDMETHODIMP ContainerSite::CanInPlaceActivate() { return S_OK; }
 STDMETHODIMP ContainerSite::OnInPlaceActivate() { return S_OK; }
-STDMETHODIMP ContainerSite::OnUIActivate() { return S_OK; }
+STDMETHODIMP ContainerSite::OnUIActivate() {
+    object_ui_active_ = true;
+    return S_OK;
+}
 
 STDMETHODIMP ContainerSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
                                              LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
@@ -166,7 +174,10 @@ STDMETHODIMP ContainerSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPla
 }
 
 STDMETHODIMP ContainerSite::Scroll(SIZE) { return E_NOTIMPL; }
-STDMETHODIMP ContainerSite::OnUIDeactivate(BOOL) { return S_OK; }
+STDMETHODIMP ContainerSite::OnUIDeactivate(BOOL) {
+    object_ui_active_ = false;
+    return S_OK;
+}
 STDMETHODIMP ContainerSite::OnInPlaceDeactivate() { return S_OK; }
 STDMETHODIMP ContainerSite::DiscardUndoState() { return S_OK; }
 STDMETHODIMP ContainerSite::DeactivateAndUndo() { return S_OK; }
@@ -183,13 +194,74 @@ STDMETHODIMP ContainerSite::OnPosRectChange(LPCRECT) {
 STDMETHODIMP ContainerSite::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
 STDMETHODIMP ContainerSite::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
 STDMETHODIMP ContainerSite::SetBorderSpace(LPCBORDERWIDTHS) { return S_OK; }
-STDMETHODIMP ContainerSite::SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) { return S_OK; }
+STDMETHODIMP ContainerSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
+    active_object_ = ComPtr<IOleInPlaceActiveObject>::Share(object);
+    return S_OK;
+}
 STDMETHODIMP ContainerSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return E_NOTIMPL; }
 STDMETHODIMP ContainerSite::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
 STDMETHODIMP ContainerSite::RemoveMenus(HMENU) { return E_NOTIMPL; }
 STDMETHODIMP ContainerSite::SetStatusText(LPCOLESTR) { return S_OK; }
 STDMETHODIMP ContainerSite::EnableModeless(BOOL) { return S_OK; }
 STDMETHODIMP ContainerSite::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
+
+// ---- the keyboard ----
+
+namespace {
+
+bool IsPageKey(WPARAM key) {
+    switch (key) {
+        case VK_SPACE:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_END:
+        case VK_HOME:
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+bool ContainerSite::TranslateKey(MSG& message) {
+    if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !active_object_) return false;
+    HWND object_window = ObjectWindow();
+    if (!object_window || (message.hwnd != object_window && !IsChild(object_window, message.hwnd))) return false;
+    ComPtr<IOleInPlaceActiveObject> active = active_object_;
+    if (active->TranslateAccelerator(&message) == S_OK) return true;
+    const bool key_down = message.message == WM_KEYDOWN;
+    if (key_down && message.wParam == VK_TAB) {
+        SetFocus(window_);
+        if (const auto in_place = object_.As<IOleInPlaceObject>()) in_place->UIDeactivate();
+        return true;
+    }
+    return (key_down || message.message == WM_KEYUP) && IsPageKey(message.wParam);
+}
+
+// ---- IOleControlSite ----
+
+STDMETHODIMP ContainerSite::OnControlInfoChanged() { return S_OK; }
+STDMETHODIMP ContainerSite::LockInPlaceActive(BOOL) { return S_OK; }
+
+STDMETHODIMP ContainerSite::GetExtendedControl(IDispatch** control) {
+    if (control) *control = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP ContainerSite::TransformCoords(POINTL*, POINTF*, DWORD) { return E_NOTIMPL; }
+STDMETHODIMP ContainerSite::TranslateAccelerator(MSG*, DWORD) { return S_FALSE; }
+
+STDMETHODIMP ContainerSite::OnFocus(BOOL focused) {
+    object_has_focus_ = focused != FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP ContainerSite::ShowPropertyFrame() { return E_NOTIMPL; }
 
 // ---- IDispatch: ambient properties, by number only ----
 

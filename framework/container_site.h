@@ -1,8 +1,9 @@
 // The container's side of one embedded control: the client site, in-place
 // site and frame a control asks for while it activates in place inside a
 // window of the container, the ambient properties a browser gives its
-// controls, and where the page that holds the control lives (its moniker and
-// the services a browser offers through the site).
+// controls, where the page that holds the control lives (its moniker and
+// the services a browser offers through the site), and the keyboard as a
+// browser shares it with the control it made active.
 #pragma once
 
 #include <ocidl.h>
@@ -15,7 +16,7 @@
 namespace corvela {
 
 class ContainerSite final : public ComObject<ContainerSite, IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame,
-                                             IDispatch, IServiceProvider> {
+                                             IOleControlSite, IDispatch, IServiceProvider> {
 public:
     // A site for an object shown at `position` in the client area of `window`.
     static ComPtr<ContainerSite> Create(HWND window, const RECT& position);
@@ -41,11 +42,24 @@ public:
     void Close();
     // Lets go of the object without closing it, as a page that drops its
     // last reference does; the object keeps this site while it lives.
-    void DropObject() { object_.Reset(); }
+    void DropObject();
 
     IOleObject* Object() const { return object_.Get(); }
     // The object's own window while it is active in place, else null.
     HWND ObjectWindow() const;
+
+    // A key message the container's loop is about to dispatch, handled as a
+    // browser does: offered first to the object while it is UI-active and
+    // the key is for its window; a key it refuses that a page uses itself
+    // is the container's (Tab takes the focus back to the container and
+    // ends the object's UI activation; the arrows, Home, End, Page Up,
+    // Page Down and Space would scroll the page). True when the message is
+    // used and must not be dispatched.
+    bool TranslateKey(MSG& message);
+    // What the object last told the site: whether it is UI-active, whether
+    // it has the focus.
+    bool ObjectIsUIActive() const { return object_ui_active_; }
+    bool ObjectHasFocus() const { return object_has_focus_; }
 
     // The windows the site and the frame are.
     void* OtherInterface(REFIID iid);
@@ -87,6 +101,15 @@ public:
     STDMETHODIMP EnableModeless(BOOL enable) override;
     STDMETHODIMP TranslateAccelerator(LPMSG message, WORD id) override;
 
+    // IOleControlSite
+    STDMETHODIMP OnControlInfoChanged() override;
+    STDMETHODIMP LockInPlaceActive(BOOL lock) override;
+    STDMETHODIMP GetExtendedControl(IDispatch** control) override;
+    STDMETHODIMP TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) override;
+    STDMETHODIMP TranslateAccelerator(MSG* message, DWORD modifiers) override;
+    STDMETHODIMP OnFocus(BOOL focused) override;
+    STDMETHODIMP ShowPropertyFrame() override;
+
     // IDispatch: the ambient properties
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
@@ -105,6 +128,9 @@ private:
     RECT position_;
     bool site_given_ = false;
     ComPtr<IOleObject> object_;
+    ComPtr<IOleInPlaceActiveObject> active_object_;
+    bool object_ui_active_ = false;
+    bool object_has_focus_ = false;
     ComPtr<IMoniker> page_moniker_;
     ComPtr<IServiceProvider> services_;
 };

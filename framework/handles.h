@@ -72,6 +72,15 @@ inline void DestroyLiveWindow(HWND window) {
 }
 
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
+
+// A search of a folder's files (FindFirstFileW); FindClose ends it.
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { FindClose(h); }
+};
+using FindHandle = UniqueHandle<FindHandleTraits>;
 using InternetHandle = UniqueHandle<NullIsNoneTraits<HINTERNET, InternetCloseHandle>>;
 using RegKey = UniqueHandle<NullIsNoneTraits<HKEY, RegCloseKey>>;
 using GdiObject = UniqueHandle<NullIsNoneTraits<HGDIOBJ, DeleteObject>>;

@@ -266,14 +266,27 @@ HRESULT OleControl::InPlaceActivate(LONG verb) {
         SetObjectRects(&position, &clip);
     }
     ShowWindow(Handle(), SW_SHOW);
+    return verb == OLEIVERB_UIACTIVATE ? UIActivate() : S_OK;
+}
 
-    if (verb == OLEIVERB_UIACTIVATE && !ui_active_) {
+// The UI-active object is the one the container offers its keys to; the
+// keyboard focus goes with it.
+HRESULT OleControl::UIActivate() {
+    if (!in_place_site_) return E_UNEXPECTED;
+    if (!ui_active_) {
         ui_active_ = true;
         in_place_site_->OnUIActivate();
         if (frame_) frame_->SetActiveObject(this, nullptr);
         if (document_) document_->SetActiveObject(this, nullptr);
     }
+    HWND focus = GetFocus();
+    if (Handle() && focus != Handle() && !IsChild(Handle(), focus)) SetFocus(Handle());
     return S_OK;
+}
+
+void OleControl::OnFocusChanged(bool gained) {
+    if (gained && in_place_active_ && !ui_active_) UIActivate();
+    if (const auto control_site = site_.As<IOleControlSite>()) control_site->OnFocus(gained);
 }
 
 HRESULT OleControl::CreateControlWindow(HWND parent, const RECT& position) {
@@ -322,7 +335,11 @@ STDMETHODIMP OleControl::SetObjectRects(LPCRECT position, LPCRECT) {
 }
 
 STDMETHODIMP OleControl::ReactivateAndUndo() { return E_NOTIMPL; }
-STDMETHODIMP OleControl::TranslateAccelerator(LPMSG) { return S_FALSE; }
+STDMETHODIMP OleControl::TranslateAccelerator(LPMSG message) {
+    if (!message) return S_FALSE;
+    const KeepAlive alive(this);
+    return ComEntry([&] { return TakeKey(*message) ? S_OK : S_FALSE; });
+}
 STDMETHODIMP OleControl::OnFrameWindowActivate(BOOL) { return S_OK; }
 STDMETHODIMP OleControl::OnDocWindowActivate(BOOL) { return S_OK; }
 STDMETHODIMP OleControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }

@@ -169,6 +169,16 @@ protected:
     virtual bool MayBeMadeSafe() { return true; }
     IOleClientSite* ClientSite() const { return site_.Get(); }
 
+    // The control's window, or a window in it, gained or lost the keyboard
+    // focus. Gaining it makes an in-place active control UI-active, as a
+    // click on a control in a page does; the site hears of both where it
+    // listens (IOleControlSite::OnFocus).
+    void OnFocusChanged(bool gained);
+    // A key the container offers before it uses the key itself
+    // (IOleInPlaceActiveObject::TranslateAccelerator); true when the
+    // control took it. The default takes none.
+    virtual bool TakeKey(MSG& message) { return false; }
+
     // Delivers an event synchronously to every connected sink. While the
     // container has events frozen (IOleControl::FreezeEvents), the event is
     // held and delivered, in the order fired, once they are thawed.
@@ -184,6 +194,7 @@ private:
 
     void DeliverHeldEvents();
     HRESULT InPlaceActivate(LONG verb);
+    HRESULT UIActivate();
     HRESULT CreateControlWindow(HWND parent, const RECT& position);
     HRESULT ShowPropertyPages(HWND parent);
     ComPtr<ITypeLib> LoadTypeLibrary(LCID locale) const;

@@ -3,9 +3,11 @@
 #include <exdisp.h>
 #include <servprov.h>
 #include <shlguid.h>
+#include <urlmon.h>
 
 #include "common/wide.h"
 #include "framework/com_ptr.h"
+#include "framework/handles.h"
 
 namespace corvela {
 namespace {
@@ -40,14 +42,11 @@ std::optional<Text> BrowserLocation(IOleClientSite* site) {
     DISPID id = DISPID_UNKNOWN;
     if (FAILED(browser->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) return std::nullopt;
     DISPPARAMS none = {};
-    VARIANT location;
-    VariantInit(&location);
-    const HRESULT got =
-        browser->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &location, nullptr, nullptr);
-    std::optional<Text> url;
-    if (SUCCEEDED(got) && V_VT(&location) == VT_BSTR) url = NonEmpty(FromBstr(V_BSTR(&location)));
-    VariantClear(&location);
-    return url;
+    Variant location;
+    const HRESULT got = browser->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                        location.Out(), nullptr, nullptr);
+    if (FAILED(got) || V_VT(&location.Get()) != VT_BSTR) return std::nullopt;
+    return NonEmpty(FromBstr(V_BSTR(&location.Get())));
 }
 
 }  // namespace
@@ -56,6 +55,14 @@ std::optional<Text> PageUrlOf(IOleClientSite* site) {
     if (!site) return std::nullopt;
     if (std::optional<Text> url = MonikerName(site)) return url;
     return BrowserLocation(site);
+}
+
+std::optional<int32_t> ZoneOfUrl(const Text& url) {
+    ComPtr<IInternetSecurityManager> manager;
+    if (FAILED(CoInternetCreateSecurityManager(nullptr, manager.Out(), 0)) || !manager) return std::nullopt;
+    DWORD zone = 0;
+    if (FAILED(manager->MapUrlToZone(W(url), &zone, 0))) return std::nullopt;
+    return static_cast<int32_t>(zone);
 }
 
 }  // namespace corvela

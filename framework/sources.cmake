@@ -11,4 +11,5 @@ list(APPEND WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/registration.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resources.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/window_dpi.cpp
   ${CMAKE_CURRENT_LIST_DIR}/worker_thread.cpp)

@@ -144,6 +144,16 @@ struct MessageCracker<WM_TIMER> {
     }
 };
 
+// void OnSetFocus(HWND lost): the window that had the focus, or null.
+template <>
+struct MessageCracker<WM_SETFOCUS> {
+    template <typename O>
+    static bool Call(O& object, void (O::*handler)(HWND), const WindowMessage& m, LRESULT*) {
+        (object.*handler)(reinterpret_cast<HWND>(m.wparam));
+        return true;
+    }
+};
+
 // void OnClose(): the window stays unless the handler destroys it.
 template <>
 struct MessageCracker<WM_CLOSE> {

@@ -41,6 +41,28 @@ HostAction Action(HostAction::Kind kind, const Text& target = Text(), const Text
     return action;
 }
 
+struct NamedKey {
+    const char16_t* name;
+    uint32_t key;  // virtual-key code
+};
+
+constexpr NamedKey KEYS[] = {
+    {u"Tab", 0x09},    {u"Enter", 0x0D},  {u"Escape", 0x1B},   {u"Space", 0x20},  {u"PageUp", 0x21},
+    {u"PageDown", 0x22}, {u"End", 0x23}, {u"Home", 0x24},      {u"Left", 0x25},   {u"Up", 0x26},
+    {u"Right", 0x27},  {u"Down", 0x28},
+};
+
+bool ReadKey(const Text& option, const Text& name, HostAction& action, Text& error) {
+    for (const NamedKey& key : KEYS) {
+        if (name != key.name) continue;
+        action.key = key.key;
+        return true;
+    }
+    error = option + u" takes a key name (Tab, Enter, Escape, Space, PageUp, PageDown, End, Home, Left, Up, Right, "
+                     u"Down), not \"" + name + u"\"";
+    return false;
+}
+
 bool ReadClick(const Text& option, const TextList& values, HostAction& action, Text& error) {
     action.target = values[0];
     return ReadNumber(option, values[1], action.x, error) && ReadNumber(option, values[2], action.y, error);
@@ -72,6 +94,11 @@ bool ReadOption(const Text& option, ArgumentReader& reader, HostOptions& options
         HostAction action = Action(option == u"--click" ? HostAction::Kind::Click : HostAction::Kind::DoubleClick);
         if (!ReadClick(option, values, action, error)) return false;
         options.actions.push_back(action);
+    } else if (option == u"--key") {
+        if (!reader.Values(option, 1, values, error)) return false;
+        HostAction action = Action(HostAction::Kind::Key, Text(), values[0]);
+        if (!ReadKey(option, values[0], action, error)) return false;
+        options.actions.push_back(action);
     } else if (option == u"--wait") {
         HostAction action = Action(HostAction::Kind::Wait);
         if (!reader.Values(option, 1, values, error) || !ReadNumber(option, values[0], action.seconds, error))
@@ -97,6 +124,7 @@ const char HOST_USAGE[] =
     "  --run EXPR             evaluate EXPR as the page's script (a button press)\n"
     "  --drop ID \"A|B\"        drop files on object ID as the desktop does\n"
     "  --click ID X Y         click at X,Y of object ID (--dblclick: double click)\n"
+    "  --key KEY              press KEY (Tab, Enter, Escape, Space, Up, Down, Home, ...) where the focus is\n"
     "  --wait S               let S seconds pass\n";
 
 ParsedOptions ParseHostOptions(const TextList& arguments) {

@@ -2,6 +2,7 @@
 // user's actions it plays once the page has loaded, in the order given.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "common/text.h"
@@ -16,13 +17,14 @@ constexpr int EXIT_NOT_OPENED = 3;    // no page could be opened (command line, 
 constexpr int EXIT_ACTION_FAILED = 4;  // an action could not be played (no such object, no drop target)
 
 struct HostAction {
-    enum class Kind { Run, Drop, Click, DoubleClick, Wait };
+    enum class Kind { Run, Drop, Click, DoubleClick, Key, Wait };
     Kind kind = Kind::Run;
     Text target;  // the object's id (drop, clicks)
-    Text text;    // the expression (run) or the paths separated by "|" (drop)
+    Text text;    // the expression (run), the paths separated by "|" (drop) or the key's name
     int x = 0;    // the point in the object (clicks)
     int y = 0;
     int seconds = 0;  // wait
+    uint32_t key = 0;  // the virtual-key code (key)
 };
 
 struct HostOptions {

@@ -30,6 +30,9 @@ int RunPage(const corvela::HostOptions& options) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // As a browser, the host draws its pages at the screen's DPI itself
+    // rather than have the system stretch a 96-DPI picture of them.
+    SetProcessDPIAware();
     corvela::TextList arguments;
     for (int i = 1; i < argc; ++i) arguments.push_back(corvela::FromW(argv[i]));
     const corvela::ParsedOptions parsed = corvela::ParseHostOptions(arguments);

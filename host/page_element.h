@@ -52,6 +52,10 @@ public:
     void Close();
 
     const Text& Id() const { return object_.id; }
+    // A key message the page's loop is about to dispatch, offered to the
+    // object as a browser does (ContainerSite::TranslateKey); true when it
+    // is used and must not be dispatched.
+    bool TranslateKey(MSG& message) { return site_ && site_->TranslateKey(message); }
     HWND ObjectWindow() const { return site_ ? site_->ObjectWindow() : nullptr; }
 
     // Called by the event sink for each event the object fires.

@@ -20,6 +20,7 @@ constexpr int WINDOW_LEFT = 40;
 constexpr int WINDOW_TOP = 40;
 // Objects stand one below the other, as blocks of a page with its margins.
 constexpr int PAGE_MARGIN = 8;
+constexpr int PAGE_DPI = 96;
 constexpr int DEFAULT_OBJECT_WIDTH = 300;
 constexpr int DEFAULT_OBJECT_HEIGHT = 150;
 constexpr int MINIMUM_CLIENT_WIDTH = 320;
@@ -64,23 +65,34 @@ Text FileName(const Text& path) {
     return slash == Text::npos ? path : path.substr(slash + 1);
 }
 
-std::vector<RECT> Layout(const std::vector<PageObject>& objects) {
+// The pixels of a page are those of a screen of 96 DPI; on a screen of
+// higher DPI a browser draws the page larger by as much, and so does the host.
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : PAGE_DPI;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : PAGE_DPI;
+}
+
+std::vector<RECT> Layout(const std::vector<PageObject>& objects, int dpi) {
+    const int margin = MulDiv(PAGE_MARGIN, dpi, PAGE_DPI);
     std::vector<RECT> places;
-    int top = PAGE_MARGIN;
+    int top = margin;
     for (const PageObject& object : objects) {
-        const int width = object.width >= 0 ? object.width : DEFAULT_OBJECT_WIDTH;
-        const int height = object.height >= 0 ? object.height : DEFAULT_OBJECT_HEIGHT;
-        places.push_back({PAGE_MARGIN, top, PAGE_MARGIN + width, top + height});
-        top += height + PAGE_MARGIN;
+        const int width = MulDiv(object.width >= 0 ? object.width : DEFAULT_OBJECT_WIDTH, dpi, PAGE_DPI);
+        const int height = MulDiv(object.height >= 0 ? object.height : DEFAULT_OBJECT_HEIGHT, dpi, PAGE_DPI);
+        places.push_back({margin, top, margin + width, top + height});
+        top += height + margin;
     }
     return places;
 }
 
-SIZE ClientSize(const std::vector<RECT>& places) {
-    SIZE size = {MINIMUM_CLIENT_WIDTH, MINIMUM_CLIENT_HEIGHT};
+SIZE ClientSize(const std::vector<RECT>& places, int dpi) {
+    const int margin = MulDiv(PAGE_MARGIN, dpi, PAGE_DPI);
+    SIZE size = {MulDiv(MINIMUM_CLIENT_WIDTH, dpi, PAGE_DPI), MulDiv(MINIMUM_CLIENT_HEIGHT, dpi, PAGE_DPI)};
     for (const RECT& place : places) {
-        size.cx = std::max<LONG>(size.cx, place.right + PAGE_MARGIN);
-        size.cy = std::max<LONG>(size.cy, place.bottom + PAGE_MARGIN);
+        size.cx = std::max<LONG>(size.cx, place.right + margin);
+        size.cy = std::max<LONG>(size.cy, place.bottom + margin);
     }
     return size;
 }
@@ -101,6 +113,8 @@ Text ActionText(const HostAction& action) {
         case HostAction::Kind::DoubleClick:
             return Text(action.kind == HostAction::Kind::Click ? u"click on " : u"double click on ") + action.target +
                    u" at " + DecimalText(action.x) + u"," + DecimalText(action.y);
+        case HostAction::Kind::Key:
+            return u"key " + action.text;
         case HostAction::Kind::Wait:
             return u"wait " + DecimalText(action.seconds) + u" s";
     }
@@ -130,7 +144,7 @@ private:
     PageHost& host_;
 };
 
-PageHost::PageHost(HostOptions options) : options_(std::move(options)) {}
+PageHost::PageHost(HostOptions options) : options_(std::move(options)), dpi_(ScreenDpi()) {}
 
 PageHost::~PageHost() { TearDown(); }
 
@@ -157,7 +171,7 @@ bool PageHost::Open() {
     for (const PageNote& note : page_.notes) ReportProblem(note.place, note.text);
     title_ = page_.title.empty() ? FileName(options_.page_path) : page_.title;
     url_ = options_.url.empty() ? FileUrl(options_.page_path) : options_.url;
-    const std::vector<RECT> places = Layout(page_.objects);
+    const std::vector<RECT> places = Layout(page_.objects, dpi_);
     if (!CreatePageWindow(places)) return false;
     if (FAILED(CreateURLMonikerEx(nullptr, W(url_), moniker_.Out(), URL_MK_UNIFORM)))
         PrintError(options_.page_path + u": the address " + url_ + u" makes no moniker; objects cannot learn it");
@@ -180,7 +194,7 @@ bool PageHost::CreatePageWindow(const std::vector<RECT>& places) {
         window_class.lpszClassName = WINDOW_CLASS;
         return RegisterClassW(&window_class);
     }();
-    const SIZE client = ClientSize(places);
+    const SIZE client = ClientSize(places, dpi_);
     RECT frame = {0, 0, client.cx, client.cy};
     AdjustWindowRect(&frame, WINDOW_STYLE, FALSE);
     const RECT position = {WINDOW_LEFT, WINDOW_TOP, WINDOW_LEFT + frame.right - frame.left,
@@ -263,6 +277,7 @@ void PageHost::RunMessageLoop() {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) return;
+            if (TranslateKey(message)) continue;
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
@@ -274,6 +289,14 @@ void PageHost::RunMessageLoop() {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, MillisecondsToNextAction(), QS_ALLINPUT);
         }
     }
+}
+
+// Keys go to the page's objects first, as a browser hands them to its
+// active object.
+bool PageHost::TranslateKey(MSG& message) {
+    for (const ComPtr<PageElement>& element : elements_)
+        if (element->TranslateKey(message)) return true;
+    return false;
 }
 
 bool PageHost::ActionDue() const {
@@ -295,6 +318,9 @@ void PageHost::PlayNextAction() {
             return;
         case HostAction::Kind::Wait:
             wait_until_ = GetTickCount() + static_cast<DWORD>(action.seconds) * 1000;
+            return;
+        case HostAction::Kind::Key:
+            PressKey(action.key, window_.Get());
             return;
         default:
             if (!PlayOnObject(action)) Fail(EXIT_ACTION_FAILED);

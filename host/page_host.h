@@ -66,6 +66,7 @@ private:
     void BindHandlers();
     void Load();
     void RunMessageLoop();
+    bool TranslateKey(MSG& message);
     bool ActionDue() const;
     DWORD MillisecondsToNextAction() const;
     void PlayNextAction();
@@ -79,6 +80,7 @@ private:
     ScriptOrigin PageOrigin(const SourcePlace& start) const { return {options_.page_path, start}; }
 
     HostOptions options_;
+    int dpi_;  // the screen's, which the page's pixels are scaled to
     Page page_;
     Text title_;
     Text url_;

@@ -50,4 +50,14 @@ void Click(HWND object_window, POINT point, bool double_click) {
     PostMessageW(target, WM_LBUTTONUP, 0, where);
 }
 
+// The key's scan code and a repeat count of one, as the keyboard sends them;
+// a release also carries the previous state and the transition bits.
+void PressKey(uint32_t key, HWND no_focus) {
+    HWND focus = GetFocus();
+    HWND target = focus ? focus : no_focus;
+    const LPARAM press = 1 | (static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16);
+    PostMessageW(target, WM_KEYDOWN, key, press);
+    PostMessageW(target, WM_KEYUP, key, press | 0xC0000000);
+}
+
 }  // namespace corvela

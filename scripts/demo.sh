@@ -60,43 +60,18 @@ run_wine 240 "$build/corvela-host.exe" --trace --answer-boxes --timeout 180 "$(w
     --run "window.close()" > "$log" 2>&1 &
 host=$!
 
-wait_for_line() {
-    for _ in $(seq 600); do
-        grep -qsF -- "$1" "$log" && return 0
-        kill -0 "$host" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
-}
-
-# The X window of the host's top-level window whose title holds $1.
-window_titled() {
-    xwininfo -root -tree | grep -F '("corvela-host.exe"' | grep -F -- "$1" | head -1 | awk '{print $1}'
-}
-
 pictures_missing=0
-snapshot() {
-    local title=$1 picture=$2 window
-    window=$(window_titled "$title")
-    if [ -n "$window" ] && import -window "$window" "$picture" 2>/dev/null; then
-        echo "== screenshot: $picture"
-    else
-        echo "== no window titled \"$title\" to take $picture from"
-        pictures_missing=1
-    fi
-}
-
 # Pictures of an earlier run never pass for this one's.
 rm -f "$out/page.png" "$out/progress-dialog.png"
-if wait_for_line "wait 3 s"; then
+if wait_for_line "$log" "$host" "wait 3 s"; then
     sleep 1
-    snapshot "Corvela demo" "$out/page.png"
+    screenshot "Corvela demo" "$out/page.png" || pictures_missing=1
 else
     pictures_missing=1
 fi
-if wait_for_line "run uploadChecked()"; then
+if wait_for_line "$log" "$host" "run uploadChecked()"; then
     sleep 1.5
-    snapshot "File Upload" "$out/progress-dialog.png"
+    screenshot "File Upload" "$out/progress-dialog.png" || pictures_missing=1
 else
     pictures_missing=1
 fi

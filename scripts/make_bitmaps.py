@@ -6,7 +6,9 @@ Usage: make_bitmaps.py OUTDIR
 Writes OUTDIR/toolbox.bmp (16 x 15, the control's toolbox picture),
 OUTDIR/empty_list.bmp (28 x 32, the page-with-plus picture painted in the
 empty file list) and OUTDIR/icon_strip.bmp (256 x 16, the sixteen 16 x 16
-file-type cells of the list's small-icon list).
+file-type cells of the list's small-icon list), and for screens of high DPI
+the last two drawn twice as large: OUTDIR/empty_list_large.bmp (56 x 64)
+and OUTDIR/icon_strip_large.bmp (512 x 32, sixteen 32 x 32 cells).
 
 Standard library only; the output is the same byte for byte on every run.
 """
@@ -41,16 +43,26 @@ FONT = {
 
 
 class Canvas:
-    """A small RGB picture with top-down coordinates (0, 0 is the top left)."""
+    """A small RGB picture with top-down coordinates (0, 0 is the top left).
 
-    def __init__(self, width, height, background=WHITE):
-        self.width = width
-        self.height = height
-        self.pixels = [[background] * width for _ in range(height)]
+    Shapes are drawn in coordinates of the picture's design; at scale 2 the
+    same design comes out twice as large, each of its pixels a 2 x 2 block
+    and discs drawn with the finer pixels."""
 
-    def set_pixel(self, x, y, colour):
+    def __init__(self, width, height, background=WHITE, scale=1):
+        self.scale = scale
+        self.width = width * scale
+        self.height = height * scale
+        self.pixels = [[background] * self.width for _ in range(self.height)]
+
+    def set_device_pixel(self, x, y, colour):
         if 0 <= x < self.width and 0 <= y < self.height:
             self.pixels[y][x] = colour
+
+    def set_pixel(self, x, y, colour):
+        for dy in range(self.scale):
+            for dx in range(self.scale):
+                self.set_device_pixel(x * self.scale + dx, y * self.scale + dy, colour)
 
     def rect(self, x0, y0, x1, y1, colour):
         """Filled rectangle, both corners inclusive."""
@@ -84,11 +96,15 @@ class Canvas:
                 y0 += sy
 
     def circle(self, cx, cy, r, colour):
-        """Filled disc; the centre may lie between pixels (x.5)."""
-        for y in range(int(cy - r) - 1, int(cy + r) + 2):
-            for x in range(int(cx - r) - 1, int(cx + r) + 2):
-                if (x - cx) ** 2 + (y - cy) ** 2 <= r * r:
-                    self.set_pixel(x, y, colour)
+        """Filled disc; the centre may lie between pixels (x.5). Each fine
+        pixel is tested at its centre, in design coordinates."""
+        s = self.scale
+        for y in range(int((cy - r - 1) * s), int((cy + r + 2) * s)):
+            for x in range(int((cx - r - 1) * s), int((cx + r + 2) * s)):
+                px = (x + 0.5) / s - 0.5
+                py = (y + 0.5) / s - 0.5
+                if (px - cx) ** 2 + (py - cy) ** 2 <= r * r:
+                    self.set_device_pixel(x, y, colour)
 
     def pattern(self, x, y, rows, colour):
         """Draw a hand-made shape: each "#" in rows is one pixel."""
@@ -105,9 +121,10 @@ class Canvas:
             x += len(glyph[0]) + 1
 
     def paste(self, other, x, y):
+        """Another picture of the same scale, its top left at (x, y)."""
         for dy in range(other.height):
             for dx in range(other.width):
-                self.set_pixel(x + dx, y + dy, other.pixels[dy][dx])
+                self.set_device_pixel(x * self.scale + dx, y * self.scale + dy, other.pixels[dy][dx])
 
     def to_bmp(self):
         """24-bit BI_RGB file: bottom-up rows of B, G, R, each padded to 4 bytes."""
@@ -308,10 +325,10 @@ CELLS = [
 ]
 
 
-def icon_strip():
-    strip = Canvas(16 * len(CELLS), 16)
+def icon_strip(scale=1):
+    strip = Canvas(16 * len(CELLS), 16, scale=scale)
     for i, draw in enumerate(CELLS):
-        cell = Canvas(16, 16)
+        cell = Canvas(16, 16, scale=scale)
         draw(cell)
         strip.paste(cell, 16 * i, 0)
     return strip
@@ -337,9 +354,9 @@ def toolbox():
     return c
 
 
-def empty_list():
+def empty_list(scale=1):
     """A blank page with a blue round plus sign at its lower right."""
-    c = Canvas(28, 32)
+    c = Canvas(28, 32, scale=scale)
     page(c, 2, 1, 21, 28, fold=6)
     c.circle(19.5, 23.5, 7.2, WHITE)     # a white ring parts the disc from the page
     c.circle(19.5, 23.5, 6.2, (30, 110, 220))
@@ -351,7 +368,9 @@ def empty_list():
 PICTURES = {
     "toolbox.bmp": toolbox,
     "empty_list.bmp": empty_list,
+    "empty_list_large.bmp": lambda: empty_list(scale=2),
     "icon_strip.bmp": icon_strip,
+    "icon_strip_large.bmp": lambda: icon_strip(scale=2),
 }
 
 

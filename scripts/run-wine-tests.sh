@@ -13,8 +13,20 @@ start_server upload_server
 start_server download_server
 start_receiver
 export RECEIVER_FILES="$(windows_path "$RECEIVER_ROOT")"
+# A receiver that reads uploads slowly, so a test can act while a body is on
+# its way, and the log it keeps of each request.
+start_named_receiver SLOW_RECEIVER --read-rate 8000000
+export SLOW_RECEIVER_REQUESTS="$(windows_path "$SLOW_RECEIVER_LOG")"
 export CORVELA_SCRATCH="$(windows_path "$SESSION_DIR")\\scratch"
 mkdir -p "$SESSION_DIR/scratch"
+# A drive that Wine reports as remote (a network drive), for the tests of
+# where downloads may go: a folder of the session, mapped as R:. Wine reads
+# the drive's type when its services start, so they start again after it.
+mkdir -p "$SESSION_DIR/remote-drive"
+ln -s "$SESSION_DIR/remote-drive" "$WINEPREFIX/dosdevices/r:"
+timeout 60 wine reg add 'HKLM\Software\Wine\Drives' /v r: /d network /f > /dev/null 2>&1
+timeout 60 wineserver -w
+export CORVELA_REMOTE_DRIVE="R:"
 # Small disks for the disk tests, where this machine lets us mount them: one
 # of 1 MiB to fill, one that cannot be written. A test without its disk says
 # why and skips.

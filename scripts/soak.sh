@@ -18,9 +18,12 @@ require_programs "$build" soak record_command_line
 wine_session_start
 start_server upload_server
 start_server download_server
-mkdir -p "$SESSION_DIR/soak/cache"
+mkdir -p "$SESSION_DIR/soak"
 launches="$SESSION_DIR/soak/launches.log"
 : > "$launches"
+# The files and the cache on the prefix's own drive: on Wine's drive of the
+# host's root the control writes no file that could run code.
+mkdir -p "$WINEPREFIX/drive_c/corvela-soak/cache"
 
 # Files of type .cvs open with a program that notes its command line.
 launcher="$(windows_path "$build/record_command_line.exe")"
@@ -32,7 +35,7 @@ status=0
 CORVELA_LAUNCH_LOG="$(windows_path "$SESSION_DIR/soak")\\launches.log" \
     run_wine $((60 + batches * 3)) "$build/soak.exe" "$(windows_path "$build/CORVELA.OCX")" \
     "http://127.0.0.1:$UPLOAD_SERVER_PORT" "http://127.0.0.1:$DOWNLOAD_SERVER_PORT" \
-    "$(windows_path "$SESSION_DIR/soak")" "$batches" || status=$?
+    'C:\corvela-soak' "$batches" || status=$?
 timeout 60 wineserver -w || true
 echo "programs started for opened downloads: $(wc -l < "$launches")"
 exit "$status"

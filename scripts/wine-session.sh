@@ -8,7 +8,14 @@
 #                               session; sets RECEIVER_PORT, RECEIVER_ROOT (the
 #                               storage folder) and RECEIVER_LOG (its log, a
 #                               line per request); ARGS are receiver options
+#   start_named_receiver NAME ARGS...  one more receiver beside it, with
+#                               NAME_PORT, NAME_ROOT and NAME_LOG (NAME in
+#                               capitals, e.g. SLOW_RECEIVER)
 #   run_wine SECONDS ARGS...    wine with a time limit
+#   wait_for_line LOG PID TEXT  waits until the file LOG holds TEXT; fails when
+#                               process PID ends first or after a minute
+#   screenshot TITLE PICTURE    saves the top-level window of the page host
+#                               whose title holds TITLE as the file PICTURE
 #   require_programs DIR NAME...  stops the script unless DIR holds NAME.exe
 #                               for each NAME (programs of the x64 build)
 #   mount_small_disk NAME OPTS  mounts a small tmpfs (mount -o OPTS, e.g.
@@ -109,15 +116,20 @@ start_server() {
 }
 
 start_receiver() {
-    local port_file="$SESSION_DIR/receiver.port"
-    export RECEIVER_ROOT="$SESSION_DIR/received"
-    export RECEIVER_LOG="$SESSION_DIR/receiver.log"
-    mkdir -p "$RECEIVER_ROOT"
-    PYTHONPATH="$CORVELA_ROOT/receiver" python3 -m corvela_receiver --root "$RECEIVER_ROOT" \
-        --port 0 --port-file "$port_file" "$@" > "$RECEIVER_LOG" 2>&1 &
+    start_named_receiver RECEIVER "$@"
+}
+
+start_named_receiver() {
+    local name=$1; shift
+    local base; base=$(echo "$name" | tr '[:upper:]_' '[:lower:]-')
+    local port_file="$SESSION_DIR/$base.port"
+    local root="$SESSION_DIR/${base%receiver}received" log="$SESSION_DIR/$base.log"
+    mkdir -p "$root"
+    PYTHONPATH="$CORVELA_ROOT/receiver" python3 -m corvela_receiver --root "$root" \
+        --port 0 --port-file "$port_file" "$@" > "$log" 2>&1 &
     SESSION_PIDS+=($!)
-    await_port_file receiver "$port_file" "$RECEIVER_LOG" || return 1
-    export RECEIVER_PORT="$(cat "$port_file")"
+    await_port_file "$base" "$port_file" "$log" || return 1
+    export "${name}_ROOT=$root" "${name}_LOG=$log" "${name}_PORT=$(cat "$port_file")"
 }
 
 mount_small_disk() {
@@ -144,6 +156,27 @@ require_programs() {
 run_wine() {
     local seconds=$1; shift
     timeout --kill-after=10 "$seconds" wine "$@"
+}
+
+wait_for_line() {
+    local log=$1 pid=$2 text=$3
+    for _ in $(seq 600); do
+        grep -qsF -- "$text" "$log" && return 0
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+screenshot() {
+    local title=$1 picture=$2 window
+    window=$(xwininfo -root -tree | grep -F '("corvela-host.exe"' | grep -F -- "$title" | head -1 | awk '{print $1}')
+    if [ -n "$window" ] && import -window "$window" "$picture" 2>/dev/null; then
+        echo "== screenshot: $picture"
+    else
+        echo "== no window titled \"$title\" to take $picture from"
+        return 1
+    fi
 }
 
 # A Linux path as Wine's Windows programs see it.

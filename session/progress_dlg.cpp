@@ -7,6 +7,7 @@
 #include "common/local_files.h"
 #include "common/wide.h"
 #include "framework/common_controls.h"
+#include "framework/resources.h"
 #include "session/transfer_worker.h"
 #include "transport/download_file.h"
 
@@ -28,6 +29,24 @@ void SetText(HWND dialog, int id, const std::optional<Text>& text) {
 // most this often, so that it never falls behind the transfer.
 constexpr DWORD DISPLAY_INTERVAL_MS = 40;
 constexpr UINT_PTR FLUSH_TIMER = 1;
+
+constexpr UINT_PTR CANCEL_BUTTON_SUBCLASS = 1;
+
+// Enter ends most dialogs with the focused or default button; here it must
+// not stop a transfer, so the Cancel button never takes Enter for itself. A
+// click, Space on the focused button and Escape still press it.
+LRESULT CALLBACK CancelButtonProcedure(HWND button, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_GETDLGCODE)
+        return DefSubclassProc(button, message, wparam, lparam) & ~(DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(button, &CancelButtonProcedure, CANCEL_BUTTON_SUBCLASS);
+    return DefSubclassProc(button, message, wparam, lparam);
+}
+
+void SetUpCancelButton(HWND dialog, uint16_t language) {
+    HWND button = GetDlgItem(dialog, IDCANCEL);
+    SetWindowTextW(button, W(LoadResString(IDS_CANCEL_BUTTON, language)));
+    SetWindowSubclass(button, &CancelButtonProcedure, CANCEL_BUTTON_SUBCLASS, 0);
+}
 
 }  // namespace
 
@@ -78,22 +97,32 @@ void CProgressDlg::OnTimer(UINT_PTR id) {
     if (id == FLUSH_TIMER) OnFlushTimer();
 }
 
-// The keyboard's defaults: Escape cancels, Enter ends as finished.
+// Escape and the Cancel button are the user's cancel, as the close box is;
+// Enter leaves a running batch alone.
 bool CProgressDlg::OnCommand(UINT, int id, HWND) {
-    if (id != IDCANCEL && id != IDOK) return false;
-    End(id == IDOK ? BATCH_RESULT_FINISHED : BATCH_RESULT_CANCELLED);
-    return true;
+    if (id == IDCANCEL) OnClose();
+    return id == IDCANCEL || id == IDOK;
 }
 
 void CProgressDlg::OnOpen() {
-    SelectThreadLanguage(LanguageForSelector(job_.language));
+    const uint16_t language = LanguageForSelector(job_.language);
+    SelectThreadLanguage(language);
+    SetUpCancelButton(Handle(), language);
     if (IsUploadMode(job_.mode)) {
         SetWindowTextW(Handle(), W(DialogTitle(job_.language)));
         FileSizeLookups sizes;
         for (const Text& file : job_.files) sizes.push_back(LocalFileSize(file));
         ApplyUpdate(model_.StartUpload(sizes));
     } else {
-        job_.cache_folder = ExpandCacheFolderText(job_.cache_folder);
+        const std::optional<Text> cache_folder = ExpandCacheFolderText(job_.cache_folder);
+        // A folder text whose special folder does not exist names no place:
+        // every entry fails as a failed download does, and nothing is
+        // fetched or written anywhere.
+        if (!cache_folder) {
+            End(BATCH_RESULT_FINISHED);
+            return;
+        }
+        job_.cache_folder = *cache_folder;
         CreateFolderTree(job_.cache_folder);
         ApplyUpdate(model_.StartDownload(job_.files.size(), job_.sizes));
     }
@@ -155,8 +184,11 @@ void CProgressDlg::End(INT_PTR result) {
     EndDialog(result);
 }
 
+// The page hears of one cancel per batch: a second Escape while its
+// CancelTransfer handler runs, or a cancel after the batch ended, adds none.
 void CProgressDlg::OnClose() {
     session_->running().store(0);
+    if (ended_) return;
     End(BATCH_RESULT_CANCELLED);
     if (user_cancelled_) user_cancelled_();
 }

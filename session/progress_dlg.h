@@ -32,8 +32,8 @@ HANDLE StartBatchWorker(std::shared_ptr<TransferSession> session, const Transfer
 
 class CProgressDlg final : public ModalDialog {
 public:
-    // `user_cancelled` runs when the user closes the dialog with its close
-    // command (not with the keyboard).
+    // `user_cancelled` runs once when the user cancels the batch: the close
+    // command, Escape or the Cancel button.
     CProgressDlg(TransferJob job, std::function<void()> user_cancelled, BatchPlatform platform = {});
 
     // Runs the batch; BATCH_RESULT_FINISHED (1), BATCH_RESULT_CANCELLED (2),

@@ -3,9 +3,10 @@
 #include "common/constants.h"
 #include "common/language.h"
 #include "common/local_files.h"
+#include "common/wide.h"
 #include "framework/resources.h"
-#include "shell/open_file.h"
 #include "shell/platform_paths.h"
+#include "shell/runnable_file.h"
 #include "transport/download_file.h"
 #include "transport/http_upload.h"
 
@@ -56,19 +57,33 @@ void CKelDownloadThread::RunUploads() {
 }
 
 void CKelDownloadThread::RunDownloads() {
-    const TextList protected_folders = ProtectedFolders();
+    const RunnablePlaces places{ProtectedFolders(), PathFolders()};
     for (size_t i = 0; i < job_.files.size(); ++i) {
         if (!Running()) return;
-        DownloadOne(i, protected_folders);
+        DownloadOne(i, places);
     }
 }
 
-void CKelDownloadThread::DownloadOne(size_t index, const TextList& protected_folders) {
+namespace {
+
+CacheFolderFacts FactsAboutFolderOf(const Text& canonical_path, const Text& unique_id) {
+    const Text folder = FolderOf(canonical_path);
+    CacheFolderFacts facts;
+    facts.network = IsNetworkPath(canonical_path);
+    facts.host_root = IsOnHostRootDrive(canonical_path);
+    facts.holds_program = FolderHoldsProgram(folder, unique_id);
+    return facts;
+}
+
+}  // namespace
+
+void CKelDownloadThread::DownloadOne(size_t index, const RunnablePlaces& places) {
     const CacheFilePlan plan = PlanCacheFile(job_, index);
     // Refused entries fail as a failed download does: nothing is written.
     if (!IsUsableUniqueId(plan.unique_id)) return;
     const Text canonical = CanonicalPath(plan.cache_path);
-    if (!MayWriteToCache(canonical, CouldRunCode(canonical), protected_folders)) return;
+    const CacheFolderFacts facts = FactsAboutFolderOf(canonical, plan.unique_id);
+    if (!MayWriteToCache(canonical, CouldRunCode(canonical), places, facts)) return;
     if (ShouldAskAboutCachedCopy(job_.cache_folder, plan.unique_id, FileExists(plan.cache_path))) {
         const Text question = CachedCopyQuestion(LoadResString(IDS_CACHED_COPY_QUESTION), plan.destination_name);
         if (ModuleMessageBox(nullptr, question, MB_YESNO | MB_TOPMOST) == IDYES) {
@@ -79,6 +94,11 @@ void CKelDownloadThread::DownloadOne(size_t index, const TextList& protected_fol
     session_->SetCurrentTarget(plan.destination_name);
     Text target;
     if (DownloadFile(&session_->channel(), plan.url, &target, plan.extension) != 1) return;
+    // The name let the file through; what arrived may still be a program.
+    if (!MayWriteToCache(canonical, CouldRunCode(canonical, target), places, facts)) {
+        DeleteFileW(W(target));
+        return;
+    }
     // An existing file at the cache path is never replaced.
     const bool moved = MoveIntoCache(target, job_.cache_folder, plan.cache_path);
     session_->AppendResult(DownloadResult(moved, plan.cache_path, target));

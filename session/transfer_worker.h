@@ -28,7 +28,7 @@ protected:
 private:
     void RunUploads();
     void RunDownloads();
-    void DownloadOne(size_t index, const TextList& protected_folders);
+    void DownloadOne(size_t index, const RunnablePlaces& places);
     bool Running() const;
 
     std::shared_ptr<TransferSession> session_;

@@ -13,6 +13,11 @@ constexpr const char16_t* DANGEROUS_EXTENSIONS[] = {
     u"exe", u"com", u"scr", u"pif", u"bat", u"cmd", u"msi", u"msp",  u"js",          u"jse",    u"vbs",
     u"vbe", u"wsf", u"wsh", u"wsc", u"hta", u"lnk", u"ps1", u"psm1", u"reg",         u"cpl",    u"jar",
     u"dll", u"ocx", u"sys", u"inf", u"scf", u"url", u"msc", u"vb",   u"application", u"gadget",
+    // Help files with script, shortcuts of other kinds, add-ins, query and
+    // link files of office programs, installers and web-start descriptions,
+    // and Linux desktop entries, which Wine's drive of the host's root reaches.
+    u"chm", u"hlp", u"appref-ms", u"settingcontent-ms", u"library-ms", u"wsb", u"xll", u"sct", u"diagcab",
+    u"iqy", u"slk", u"jnlp", u"msix", u"appx", u"appinstaller", u"desktop",
 };
 
 // Windows drops trailing dots and spaces from a name.

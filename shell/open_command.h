@@ -19,10 +19,11 @@ Text FileTypeKeyPath(const Text& path);
 // "HKEY_CLASSES_ROOT\<class_name>\shell\open\command".
 Text OpenCommandKeyPath(const Text& class_name);
 
-// True when opening the file could run a program. A page can queue any URL,
-// so the control never opens such a file: the Windows layer checks this
-// (and the shell's AssocIsDangerous) before PlanLaunch and opens nothing
-// when either says so. The extension, compared ignoring ASCII case, is taken
+// True when the file's name puts it on the never-open list: opening it could
+// run a program. A page can queue any URL, so the control never opens such a
+// file: the Windows layer judges this with the shell's AssocIsDangerous and
+// the file's contents (CouldRunCode) before PlanLaunch and opens nothing
+// when any says so. The extension, compared ignoring ASCII case, is taken
 // the way Windows resolves the path: "." and ".." segments and trailing
 // separators fold away, trailing dots and spaces do not count, and each part
 // of a name split by ":" (drive-relative names, alternate streams) is judged

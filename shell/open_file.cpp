@@ -1,13 +1,13 @@
 #include "shell/open_file.h"
 
 #include <shellapi.h>
-#include <shlwapi.h>
 
 #include "common/wide.h"
 #include "framework/handles.h"
 #include "shell/open_command.h"
 #include "shell/platform_paths.h"
 #include "shell/registry_key.h"
+#include "shell/runnable_file.h"
 
 namespace corvela {
 
@@ -48,12 +48,6 @@ HANDLE ShellOpenFile(HWND owner, const Text& file, const Text& parameters) {
     info.nShow = SW_SHOW;
     if (!ShellExecuteExW(&info)) return nullptr;
     return info.hProcess;
-}
-
-bool CouldRunCode(const Text& path) {
-    if (IsDangerousToOpen(path)) return true;
-    const Text extension = u"." + OpenCommandExtension(path);
-    return AssocIsDangerous(W(extension)) != FALSE;
 }
 
 // The path is judged, and opened, as the platform resolves it: a name that

@@ -20,12 +20,9 @@ HANDLE RunCommandLine(const Text& command_line, WORD show_command, const Text* c
 // (the caller closes it), or null.
 HANDLE ShellOpenFile(HWND owner, const Text& file, const Text& parameters);
 
-// Whether a file of this name could run code when opened: its extension is
-// on the never-open list, or the shell's AssocIsDangerous says so.
-bool CouldRunCode(const Text& path);
-
 // Opens a downloaded file with its registered application. A file that could
-// run a program is never opened. Failures are silent.
+// run code (CouldRunCode: by its name or its contents) is never opened.
+// Failures are silent.
 void OpenDownloadedFile(const Text& path);
 
 }  // namespace corvela

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <vector>
 
 #include "common/wide.h"
@@ -78,6 +79,32 @@ Text UpperCase(Text text) {
     return text;
 }
 
+// Scripts a shell runs at its start, below the user's documents.
+const Text SCRIPT_PROFILE_FOLDERS[] = {u"\\WindowsPowerShell", u"\\PowerShell"};
+const Text PROGRAM_EXTENSION = u".exe";
+constexpr char WINE_HOST_ROOT[] = "/";
+
+bool StartsWithDrive(const Text& path) {
+    return path.size() >= 2 && path[1] == u':' &&
+           ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
+}
+
+Text DriveRoot(const Text& path) { return path.substr(0, 2) + u"\\"; }
+
+bool EndsWithIgnoringCase(const Text& text, const Text& end) {
+    return text.size() >= end.size() && EqualsIgnoreAsciiCase(text.substr(text.size() - end.size()), end);
+}
+
+// Wine's kernel32 names the host file a Windows path stands for; Windows
+// has no such function, so it is looked up, never imported.
+using UnixFileNameFunction = char*(CDECL*)(const wchar_t*);
+
+UnixFileNameFunction WineUnixFileName() {
+    static const auto function = reinterpret_cast<UnixFileNameFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    return function;
+}
+
 }  // namespace
 
 bool LookUpSpecialFolder(int csidl, Text* path) {
@@ -93,7 +120,51 @@ TextList ProtectedFolders() {
         Text folder;
         if (LookUpSpecialFolder(csidl, &folder) && !folder.empty()) folders.push_back(CanonicalPath(folder));
     }
+    Text documents;
+    if (LookUpSpecialFolder(CSIDL_PERSONAL, &documents) && !documents.empty())
+        for (const Text& profile : SCRIPT_PROFILE_FOLDERS) folders.push_back(CanonicalPath(documents + profile));
     return folders;
+}
+
+TextList PathFolders() {
+    Text rest =
+        FilledText([](wchar_t* out, DWORD size) { return GetEnvironmentVariableW(L"PATH", out, size); });
+    TextList folders;
+    while (!rest.empty()) {
+        // An entry may be quoted, as it must be where it holds a ";".
+        const Text entry = ReplaceAll(TakeBefore(rest, u';'), u"\"", Text());
+        if (entry.find_first_not_of(u' ') != Text::npos) folders.push_back(CanonicalPath(entry));
+    }
+    return folders;
+}
+
+bool IsNetworkPath(const Text& path) {
+    if (!StartsWithDrive(path)) return true;
+    return GetDriveTypeW(W(DriveRoot(path))) == DRIVE_REMOTE;
+}
+
+bool IsOnHostRootDrive(const Text& path) {
+    const UnixFileNameFunction unix_file_name = WineUnixFileName();
+    if (!unix_file_name || !StartsWithDrive(path)) return false;
+    char* host_path = unix_file_name(W(DriveRoot(path)));
+    if (!host_path) return false;
+    const bool host_root = std::strcmp(host_path, WINE_HOST_ROOT) == 0;
+    HeapFree(GetProcessHeap(), 0, host_path);
+    return host_root;
+}
+
+bool FolderHoldsProgram(const Text& folder, const Text& except_name) {
+    WIN32_FIND_DATAW found = {};
+    FindHandle search(FindFirstFileExW(W(folder + u"\\*" + PROGRAM_EXTENSION), FindExInfoBasic, &found,
+                                       FindExSearchNameMatch, nullptr, 0));
+    if (!search) return false;
+    do {
+        const Text name = FromW(found.cFileName);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && EndsWithIgnoringCase(name, PROGRAM_EXTENSION) &&
+            !EqualsIgnoreAsciiCase(name, except_name))
+            return true;
+    } while (FindNextFileW(search.Get(), &found));
+    return false;
 }
 
 Text FullPath(const Text& path) {

@@ -1,6 +1,6 @@
 // Paths as the platform resolves them, and the shell's special folders: the
-// lookup behind the cache folder's bracketed number, and the folders a
-// downloaded program must never land in.
+// lookup behind the cache folder's bracketed number, and the folders and
+// drives a downloaded program must never land in.
 #pragma once
 
 #include "common/text.h"
@@ -11,10 +11,31 @@ namespace corvela {
 // when the shell knows none.
 bool LookUpSpecialFolder(int csidl, Text* path);
 
-// The autostart folders (the user's and everybody's Startup and alternate
-// Startup) and the system's own folders (Windows, System, Program Files and
-// their 32-bit and common twins) that exist here, as CanonicalPath gives them.
+// The folders whose files run without being opened, each with everything
+// below it: the autostart folders (the user's and everybody's Startup and
+// alternate Startup), the system's own folders (Windows, System, Program
+// Files and their 32-bit and common twins) that exist here, and the user's
+// script profile folders (Documents\WindowsPowerShell, Documents\PowerShell),
+// as CanonicalPath gives them.
 TextList ProtectedFolders();
+
+// The folders of this process's PATH, where a program is found by its bare
+// name, as CanonicalPath gives them.
+TextList PathFolders();
+
+// Whether a path (as CanonicalPath gives it) lies on the network: a UNC
+// path, a drive the platform reports as remote, or a path on no drive.
+bool IsNetworkPath(const Text& path);
+
+// Whether a path (as CanonicalPath gives it) lies, under Wine, outside the
+// Windows drives: on a drive that maps the host's root "/", through which
+// a file reaches the host's own start-up and login folders. Always false on
+// Windows.
+bool IsOnHostRootDrive(const Text& path);
+
+// Whether `folder` holds a program (a file whose name ends in ".exe") other
+// than the file `except_name`: a library put beside it is loaded by it.
+bool FolderHoldsProgram(const Text& folder, const Text& except_name);
 
 // `path` made full as GetFullPathNameW resolves it ("." and ".." folded,
 // trailing dots and spaces dropped); the path itself when it cannot be.

@@ -7,4 +7,5 @@ list(APPEND WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/folder_dialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/registry_key.cpp
   ${CMAKE_CURRENT_LIST_DIR}/open_file.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/platform_paths.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/platform_paths.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/runnable_file.cpp)

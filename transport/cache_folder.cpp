@@ -40,10 +40,10 @@ Text NormalisedFolderText(const Text& page_text) {
     return text;
 }
 
-Text SpecialFolderPath(const Text& number_text, const SpecialFolderLookup& special_folder) {
+std::optional<Text> SpecialFolderPath(const Text& number_text, const SpecialFolderLookup& special_folder) {
     const std::optional<int> number = ReadFolderNumber(number_text);
     Text path;
-    if (!number || !special_folder(*number, &path)) return Text();
+    if (!number || !special_folder(*number, &path) || path.empty()) return std::nullopt;
     return path;
 }
 
@@ -53,12 +53,14 @@ size_t LastSeparatorBefore(const Text& path, size_t length) {
 
 }  // namespace
 
-Text ExpandCacheFolder(const Text& page_text, const SpecialFolderLookup& special_folder) {
+std::optional<Text> ExpandCacheFolder(const Text& page_text, const SpecialFolderLookup& special_folder) {
     Text rest = NormalisedFolderText(page_text);
     Text result = TakeBefore(rest, u'[');
     if (rest.empty()) return result;
     const Text number_text = TakeBefore(rest, u']');
-    result += SpecialFolderPath(number_text, special_folder);
+    const std::optional<Text> folder = SpecialFolderPath(number_text, special_folder);
+    if (!folder) return std::nullopt;
+    result += *folder;
     result += rest;
     // Without "]" nothing of the normalised text follows the folder.
     if (!result.empty() && result.back() != PATH_SEPARATOR) result += PATH_SEPARATOR;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "common/text.h"
 
@@ -23,11 +24,13 @@ using CreateDirectoryFunction = std::function<bool(const Text&)>;
 // "[number]" stands for the special folder whose CSIDL number it gives in
 // hexadecimal: "[1c]/Cache/Files" becomes <local application data>\Cache\Files\.
 // The number is read like "%x": leading white space, an optional "0x" and
-// hex digits up to the first other unit. A number that cannot be read (no
-// digits, or above 0x7FFFFFFF) is not looked up; it and a failed lookup
-// leave the folder part empty, so the result is the text around the
-// brackets. Text after "[" with no "]" is all number text.
-Text ExpandCacheFolder(const Text& page_text, const SpecialFolderLookup& special_folder);
+// hex digits up to the first other unit. Text after "[" with no "]" is all
+// number text. Nothing when the number names no folder: it cannot be read
+// (no digits, or above 0x7FFFFFFF, which is not looked up), or the lookup
+// fails or gives an empty path. Such a text names no place: left without
+// its folder, "[10000001c]\AccWrap" would be "\AccWrap", at the root of
+// whatever drive is current.
+std::optional<Text> ExpandCacheFolder(const Text& page_text, const SpecialFolderLookup& special_folder);
 
 // The name a download is saved under, made from a fresh unique temporary
 // file name (…\KelXXXX.tmp): its three "tmp" letters are replaced by

@@ -217,7 +217,8 @@ int DownloadFile(ProgressChannel* channel, const Text& url, Text* target_path, c
 }
 
 int FetchUrlToFile(const Text& url, const Text& target_path, DownloadCallback callback, void* context) {
-    if (url.empty()) return 0;
+    // A control character would go on the wire as it is: no request for it.
+    if (url.empty() || HoldsControlUnit(url)) return 0;
     InternetHandle library(InternetOpenW(W(ModuleTitle()), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!library) return FailBeforeBody(GetLastError());
     Text address = UrlEncode(url, EncodeMode::Url);
@@ -261,7 +262,7 @@ bool MoveIntoCache(const Text& saved, const Text& cache_folder, const Text& cach
     return true;
 }
 
-Text ExpandCacheFolderText(const Text& page_text) { return ExpandCacheFolder(page_text, LookUpSpecialFolder); }
+std::optional<Text> ExpandCacheFolderText(const Text& page_text) { return ExpandCacheFolder(page_text, LookUpSpecialFolder); }
 
 bool CreateFolderTree(const Text& path) { return CreateFolderPath(path, CreateOneFolder); }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "common/text.h"
 
@@ -26,7 +27,8 @@ int DownloadFile(ProgressChannel* channel, const Text& url, Text* target_path, c
 using DownloadCallback = int (*)(void* context, uint32_t done, uint32_t total, int phase, const Text& target);
 
 // Fetches `url` into the file `target_path` (replaced when it exists).
-// 1 when the whole body was saved and every callback agreed, else 0.
+// 1 when the whole body was saved and every callback agreed, else 0. An
+// empty URL, or one holding a control character, is 0 with no request.
 // Redirects are followed, at most 20 in a row. Only a final status of 200 to
 // 299 with an unencoded body saves anything, never more of it than its
 // announced length, and a body that ends early is a failed download. When the library, the URL or the status cannot be
@@ -48,8 +50,9 @@ Text MakeTempFileName(const Text& folder, const Text& prefix);
 bool MoveIntoCache(const Text& saved, const Text& cache_folder, const Text& cache_path);
 
 // The folder a page's cache folder text names, with its bracketed special
-// folder number looked up; ends in "\" unless empty.
-Text ExpandCacheFolderText(const Text& page_text);
+// folder number looked up; ends in "\" unless empty. Nothing when the
+// number names no special folder.
+std::optional<Text> ExpandCacheFolderText(const Text& page_text);
 
 // Creates `path` with every missing parent folder. False when the last
 // attempt failed, which includes a folder that already existed.

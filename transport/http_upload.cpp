@@ -58,7 +58,9 @@ int CHttpUpload::UploadFile(ProgressChannel* channel, const Text& local_path, co
                             const Text& prefix, const Text& user, const Text& password, int32_t auth_option) {
     channel_ = channel;
     url_ = SplitUrl(page);
-    if (!IsHttpScheme(url_.scheme)) return 0;
+    // A control character in the page URL would reach the request line
+    // unescaped (its path goes as it is), so such a URL is no page to send to.
+    if (!IsHttpScheme(url_.scheme) || HoldsControlUnit(page)) return 0;
     const FileNameParts name = SplitFileName(local_path);
     title_ = name.title;
     target_ = BuildObjectName(

@@ -23,6 +23,18 @@ void AppendThreeByteForm(Text& out, char16_t unit) {
 
 }  // namespace
 
+Text EscapeControlUnits(const Text& text) {
+    Text out;
+    out.reserve(text.size());
+    for (const char16_t unit : text) {
+        if (IsControlUnit(unit))
+            AppendEscapedByte(out, unit);
+        else
+            out += unit;
+    }
+    return out;
+}
+
 // The result is an ordinary growing text and is never cut to a fixed size:
 // nothing can overrun, and a long title reaches the server whole instead of
 // shortened to some buffer's length.
@@ -33,6 +45,8 @@ Text UrlEncode(const Text& text, EncodeMode mode) {
         if (unit >= 0x80) {
             AppendThreeByteForm(out, unit);
         } else if (mode == EncodeMode::Query && UNSAFE_IN_QUERY.find(unit) != std::u16string_view::npos) {
+            AppendEscapedByte(out, unit);
+        } else if (mode == EncodeMode::Query && IsControlUnit(unit)) {
             AppendEscapedByte(out, unit);
         } else {
             out += unit;

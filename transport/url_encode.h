@@ -17,6 +17,12 @@ enum class EncodeMode {
 // form, so it stays even where standard UTF-8 would be shorter.
 // In Query mode the characters & space % < > " # { } | \ ^ ~ [ ] ' + become
 // %XX with upper-case hex digits; everything else is copied unchanged.
+// Query mode also writes every control character as %XX.
 Text UrlEncode(const Text& text, EncodeMode mode);
+
+// The query values a page gives as they are (servers read them so) keep
+// every unit but the control characters, which become %XX: a CR or LF would
+// otherwise end the request line and let the page write its own headers.
+Text EscapeControlUnits(const Text& text);
 
 }  // namespace corvela

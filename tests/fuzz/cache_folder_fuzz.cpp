@@ -1,7 +1,8 @@
 // The cache folder a page names: a bracketed number is looked up only as the
-// special-folder number it writes (never one that does not fit), the result
-// is the page's folder ending in one backslash, and creating it makes every
-// missing level from the top down.
+// special-folder number it writes (never one that does not fit), one that
+// names no folder gives no folder at all, the result is the page's folder
+// ending in one backslash, and creating it makes every missing level from
+// the top down.
 #include <algorithm>
 #include <optional>
 #include <set>
@@ -47,12 +48,12 @@ Text Normalised(const Text& page_text) {
 void CheckExpansion(const Text& page_text, bool folder_known) {
     std::vector<int> asked;
     const Text special = u"S:\\Special";
-    const Text result = corvela::ExpandCacheFolder(page_text, [&](int csidl, Text* path) {
+    const std::optional<Text> result = corvela::ExpandCacheFolder(page_text, [&](int csidl, Text* path) {
         asked.push_back(csidl);
         if (folder_known) *path = special;
         return folder_known;
     });
-    REQUIRE(result.empty() || result.back() == u'\\');
+    REQUIRE(!result || result->empty() || result->back() == u'\\');
 
     const Text normalised = Normalised(page_text);
     const size_t bracket = normalised.find(u'[');
@@ -65,8 +66,12 @@ void CheckExpansion(const Text& page_text, bool folder_known) {
     const bool looked_up = number && *number <= LARGEST_FOLDER_NUMBER;
     REQUIRE(asked.size() == (looked_up ? 1u : 0u));
     if (looked_up) REQUIRE(static_cast<uint64_t>(asked[0]) == *number);
-    REQUIRE(result.compare(0, head.size(), head) == 0);
-    if (looked_up && folder_known) REQUIRE(result.compare(head.size(), special.size(), special) == 0);
+    // A number that names no folder names no place at all, never the text
+    // around it (which would be a folder at the root of the current drive).
+    REQUIRE(result.has_value() == (looked_up && folder_known));
+    if (!result) return;
+    REQUIRE(result->compare(0, head.size(), head) == 0);
+    REQUIRE(result->compare(head.size(), special.size(), special) == 0);
 }
 
 // Folders that exist; a folder can be made where its parent exists, except
@@ -109,10 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t refused_level = input.Byte();
     const Text page_text = input.Rest();
     CheckExpansion(page_text, folder_known);
-    CheckCreation(corvela::ExpandCacheFolder(page_text, [](int, Text* path) {
-                      *path = u"C:\\Users\\me\\AppData\\Local";
-                      return true;
-                  }),
-                  refused_level);
+    const std::optional<Text> folder = corvela::ExpandCacheFolder(page_text, [](int, Text* path) {
+        *path = u"C:\\Users\\me\\AppData\\Local";
+        return true;
+    });
+    if (folder) CheckCreation(*folder, refused_level);
     return 0;
 }

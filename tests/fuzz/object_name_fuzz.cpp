@@ -1,11 +1,13 @@
 // The request target of an upload: the local file's name splits into a
 // title and an extension that give the name back, and the target holds the
 // page's path and the eight query keys in order, the encoded title and
-// extension reading back as they were and unable to add or end a key.
+// extension reading back as they were and unable to add or end a key, and
+// no control character reaching the request line.
 #include "fuzz_support.h"
 #include "transport/file_name_parts.h"
 #include "transport/object_name.h"
 #include "transport/split_url.h"
+#include "transport/url_encode.h"
 
 using corvela::Text;
 
@@ -56,10 +58,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Text target = corvela::BuildObjectName(path, query);
     Expect(target, path + u"?guid=" + query.guid + u"&ext=");
     const Text extension = TakeEncoded(target);
-    Expect(target, u"&dir=" + query.dst_folder + u"&prefix=" + query.prefix + u"&name=");
+    Expect(target, u"&dir=" + corvela::EscapeControlUnits(query.dst_folder) +
+                       u"&prefix=" + corvela::EscapeControlUnits(query.prefix) + u"&name=");
     const Text title = TakeEncoded(target);
-    Expect(target, u"&filedata=" + query.file_data + u"&filename=" + query.file_name + u"&sid=" + query.sid);
+    Expect(target, u"&filedata=" + corvela::EscapeControlUnits(query.file_data) +
+                       u"&filename=" + corvela::EscapeControlUnits(query.file_name) +
+                       u"&sid=" + corvela::EscapeControlUnits(query.sid));
     REQUIRE(target.empty());
+    // The transport sends no page URL that holds a control character, and
+    // makes the identifier itself; nothing the page gives can end the
+    // request line.
+    if (!corvela::HoldsControlUnit(page_url) && !corvela::HoldsControlUnit(query.guid))
+        REQUIRE(!corvela::HoldsControlUnit(corvela::BuildObjectName(path, query)));
 
     // A "+" in the title would read as a space; "#" would end the target.
     REQUIRE(title.find_first_of(u"+# ") == Text::npos && extension.find_first_of(u"# ") == Text::npos);

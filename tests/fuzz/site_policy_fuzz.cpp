@@ -1,8 +1,10 @@
 // The site lock: a page's URL is judged by the scheme, host and port it
 // parses to, never by its text; a site the policy names lets exactly its own
-// pages through; a line that cannot be read locks every page; and host
-// names come out in one ASCII spelling.
+// pages through; a line that cannot be read locks every page; without a
+// policy the page's zone alone decides; and host names come out in one
+// ASCII spelling.
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "control/host_names.h"
@@ -20,6 +22,12 @@ bool Matches(const AllowedSite& site, const PageOrigin& page) {
     const Text suffix = u"." + site.host;
     return page.host.size() > suffix.size() &&
            page.host.compare(page.host.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// With a policy the zone is never asked for.
+std::optional<int32_t> AnyZone(const Text&) {
+    REQUIRE(false);
+    return std::nullopt;
 }
 
 bool SameOrigin(const PageOrigin& a, const PageOrigin& b) {
@@ -55,22 +63,28 @@ void CheckHostName(const Text& host) {
 // same site with a wildcard label names only the hosts below it.
 void CheckOwnSite(const PageOrigin& page, const Text& page_url) {
     if (page.local_file) {
-        REQUIRE(PageMayUseLocalFiles(PolicyValue::Present, {u"file:"}, page_url));
+        REQUIRE(PageMayUseLocalFiles(PolicyValue::Present, {u"file:"}, page_url, AnyZone));
         return;
     }
     const Text authority = page.host + u":" + DecimalText(page.port);
     const std::optional<PageOrigin> plain = ParsePageUrl(page.scheme + u"://" + authority + u"/");
     REQUIRE(plain && SameOrigin(*plain, page));
-    REQUIRE(PageMayUseLocalFiles(PolicyValue::Present, {page.scheme + u"://" + authority}, page_url));
+    REQUIRE(PageMayUseLocalFiles(PolicyValue::Present, {page.scheme + u"://" + authority}, page_url, AnyZone));
     if (page.host.front() != u'[')
-        REQUIRE(!PageMayUseLocalFiles(PolicyValue::Present, {page.scheme + u"://*." + authority}, page_url));
+        REQUIRE(!PageMayUseLocalFiles(PolicyValue::Present, {page.scheme + u"://*." + authority}, page_url, AnyZone));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     corvela_fuzz::Input input(data, size);
-    const PolicyValue value = static_cast<PolicyValue>(input.Choice(3));
+    // One byte chooses the policy value and the page's zone: 0 to 5, or none
+    // when the zone manager cannot tell.
+    const uint8_t choice = input.Byte();
+    const PolicyValue value = static_cast<PolicyValue>(choice % 3);
+    const uint32_t zone_choice = choice / 3 % 7;
+    const std::optional<int32_t> zone =
+        zone_choice == 6 ? std::nullopt : std::optional<int32_t>(static_cast<int32_t>(zone_choice));
     TextList lines(input.Choice(4));
     for (Text& line : lines) line = input.Line();
     const Text page_url = input.Rest();
@@ -100,9 +114,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         REQUIRE(SiteAllows(*sites, page_url) == allowed);
     }
 
-    const bool expected = value == PolicyValue::Absent ||
-                          (value == PolicyValue::Present && sites && SiteAllows(*sites, page_url));
-    REQUIRE(PageMayUseLocalFiles(value, lines, page_url) == expected);
-    REQUIRE(PageMayUseLocalFiles(value, lines, std::nullopt) == (value == PolicyValue::Absent));
+    // Without a policy only the zone decides, and only pages of the local
+    // machine, the intranet and trusted sites pass; with one, never the zone.
+    size_t zone_asked = 0;
+    const ZoneLookup zone_of = [&](const Text& url) {
+        REQUIRE(url == page_url);
+        ++zone_asked;
+        return zone;
+    };
+    const bool zone_allows = zone && *zone <= ZONE_TRUSTED;
+    const bool expected = value == PolicyValue::Absent
+                              ? zone_allows
+                              : value == PolicyValue::Present && sites && SiteAllows(*sites, page_url);
+    REQUIRE(PageMayUseLocalFiles(value, lines, page_url, zone_of) == expected);
+    REQUIRE(zone_asked == (value == PolicyValue::Absent ? 1u : 0u));
+    REQUIRE(PageMayUseLocalFiles(value, lines, std::nullopt, zone_of) == (value == PolicyValue::Absent));
+    REQUIRE(zone_asked == (value == PolicyValue::Absent ? 1u : 0u));
     return 0;
 }

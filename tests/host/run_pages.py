@@ -36,6 +36,7 @@ class Case:
     absent: str = ""  # a text standard output must not hold
     allowed_sites: str = ""  # the site-lock policy in force for the run, if any
     policy_type: str = "REG_MULTI_SZ"  # the policy value's registry type
+    intranet_host: str = ""  # a host the user's zone map puts in the Local intranet zone for the run
 
 
 CLOSE = ["--run", "window.close()"]
@@ -54,6 +55,18 @@ CASES = [
                  "ClickCheckBox(user1\\)",
                  "ClickCheckBox(user0\\user1\\)",
                  "DbClListFile({files}\\a.txt, )"]),
+    Case("keys reach the object the click made active, as a browser passes them; Tab leaves it",
+         "events.html",
+         ["--drop", "corvela", "{files}\\a.txt|{files}\\b.pdf",
+          "--click", "corvela", "60", "8",      # the name of row 0
+          "--key", "Down", "--key", "Space",    # row 1 ticked
+          "--key", "Tab", "--key", "Up", "--key", "Space",  # the page's keys now
+          "--run", "log.push('end'); log.join('\\n')"] + CLOSE,
+         0,
+         stdout=["AttachAddFile({files}\\a.txt|{files}\\b.pdf|)",
+                 "ClickCheckBox(user0\\)",
+                 "ClickCheckBox(user0\\user1\\)",
+                 "end"]),
     Case("a click handler that shows a message box hears its one click once",
          "click-alert.html",
          ["--drop", "corvela", "{files}\\a.txt|{files}\\b.pdf",
@@ -89,6 +102,15 @@ CASES = [
          stdout=["= the page ran, nType undefined"],
          stderr=[r'^.*site-lock\.html:4:1: object "corvela" is not safe for scripting: .+'],
          allowed_sites="https://intranet.example.com", policy_type="REG_SZ"),
+    Case("without a policy, a page from the Internet cannot script the control",
+         "site-lock.html", ["--url", "http://www.example.com/upload.html", "--run", "reached"] + CLOSE, 0,
+         stdout=["= the page ran, nType undefined"],
+         stderr=[r'^.*site-lock\.html:4:1: object "corvela" is not safe for scripting: .+']),
+    Case("without a policy, a page opened from a local drive sends a local file",
+         "site-lock.html", SEND + CLOSE, 0, stdout=["= sent 1"]),
+    Case("without a policy, a page of a host mapped to the intranet zone sends a local file",
+         "site-lock.html", ["--url", "http://intranet.example.com/upload.html"] + SEND + CLOSE, 0,
+         stdout=["= sent 1"], intranet_host="intranet.example.com"),
     Case("a page that lets go of its object and closes inside an event handler ends cleanly",
          "release-in-handler.html",
          ["--drop", "corvela", "{files}\\a.txt", "--run", "held.nType"], 0),
@@ -98,6 +120,8 @@ CASES = [
 
 
 POLICY_KEY = "HKLM\\SOFTWARE\\Policies\\Corvela"
+ZONE_DOMAINS_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains"
+LOCAL_INTRANET_ZONE = "1"
 
 
 def reg(*arguments):
@@ -105,13 +129,22 @@ def reg(*arguments):
 
 
 def run(case, host, files):
-    if not case.allowed_sites:
-        return run_host(case, host, files)
-    reg("add", POLICY_KEY, "/v", "AllowedSites", "/t", case.policy_type, "/d", case.allowed_sites, "/f")
+    # As an administrator maps a host to a zone: a key per host, a value per scheme.
+    settings = []
+    if case.allowed_sites:
+        settings.append((POLICY_KEY, ["/v", "AllowedSites", "/t", case.policy_type, "/d", case.allowed_sites]))
+    if case.intranet_host:
+        # intranet.example.com is the key example.com\intranet.
+        labels = case.intranet_host.split(".")
+        key = "\\".join([ZONE_DOMAINS_KEY, ".".join(labels[-2:])] + ([".".join(labels[:-2])] if labels[:-2] else []))
+        settings.append((key, ["/v", "http", "/t", "REG_DWORD", "/d", LOCAL_INTRANET_ZONE]))
+    for key, value in settings:
+        reg("add", key, *value, "/f")
     try:
         return run_host(case, host, files)
     finally:
-        reg("delete", POLICY_KEY, "/f")
+        for key, _ in settings:
+            reg("delete", key, "/f")
 
 
 def run_host(case, host, files):

@@ -23,6 +23,24 @@ TEST(CachedCopyQuestion, FillsOnlyTheFirstPlaceholderWithThePlainName) {
     EXPECT_EQ(corvela::CachedCopyQuestion(u"no placeholder", u"x"), u"no placeholder");
 }
 
+// The page writes the name: the box shows it as one line of text, never the
+// page's own lines, and never so long that the buttons leave the screen.
+TEST(CachedCopyQuestion, ShowsTheNameAsOneShortLineOfText) {
+    const Text question = u"Previous downloaded file '%s' is found.";
+    const Text spoof = u"a.pdf' is found.\r\n\r\nWindows Security\n\tClick Yes\x7F\u0085\u2028\u202Etxt.exe";
+    EXPECT_EQ(corvela::CachedCopyQuestion(question, spoof),
+              u"Previous downloaded file 'a.pdf' is found.    Windows Security  Click Yes    txt.exe' is found.");
+    const Text long_name = Text(200, u'x') + u".pdf";
+    const Text shown = corvela::CachedCopyQuestion(u"%s", long_name);
+    EXPECT_EQ(shown, Text(corvela::QUESTION_NAME_LIMIT - 1, u'x') + u"\u2026");
+    // A cut never leaves half of a letter outside the first plane.
+    const Text emoji = Text(corvela::QUESTION_NAME_LIMIT - 2, u'x') + u"\U0001F600\U0001F600";
+    EXPECT_EQ(corvela::CachedCopyQuestion(u"%s", emoji),
+              Text(corvela::QUESTION_NAME_LIMIT - 2, u'x') + u"\u2026");
+    const Text fits = Text(corvela::QUESTION_NAME_LIMIT, u'y');
+    EXPECT_EQ(corvela::CachedCopyQuestion(u"%s", fits), fits);
+}
+
 TEST(CachedCopy, AskedOnlyWithFolderIdAndExistingFile) {
     EXPECT_TRUE(corvela::ShouldAskAboutCachedCopy(u"C:\\c\\", u"id1", true));
     EXPECT_FALSE(corvela::ShouldAskAboutCachedCopy(u"C:\\c\\", u"id1", false));
@@ -72,9 +90,12 @@ TEST(UniqueId, IsEmptyOrOnePlainFileName) {
         EXPECT_FALSE(corvela::IsUsableUniqueId(id)) << corvela::TextToUtf8(id);
 }
 
-TEST(CacheWrite, ProgramsNeverLandInAutostartOrSystemFolders) {
-    const corvela::TextList protected_folders = {u"C:\\USERS\\ME\\START MENU\\PROGRAMS\\STARTUP",
-                                                 u"C:\\WINDOWS\\"};
+TEST(CacheWrite, ProgramsNeverLandWhereTheyWouldRun) {
+    const corvela::RunnablePlaces places = {
+        {u"C:\\USERS\\ME\\START MENU\\PROGRAMS\\STARTUP", u"C:\\WINDOWS\\",
+         u"C:\\USERS\\ME\\DOCUMENTS\\WINDOWSPOWERSHELL"},
+        {u"C:\\USERS\\ME\\APPDATA\\LOCAL\\MICROSOFT\\WINDOWSAPPS\\", u"D:\\TOOLS"}};
+    const corvela::CacheFolderFacts plain;
     const struct {
         const char16_t* path;
         bool could_run_code;
@@ -83,14 +104,32 @@ TEST(CacheWrite, ProgramsNeverLandInAutostartOrSystemFolders) {
         {u"C:\\Users\\me\\Start Menu\\Programs\\Startup\\run.exe", true, false},
         {u"C:\\WINDOWS\\SYSTEM32\\x.dll", true, false},
         {u"C:\\windows\\a.lnk", true, false},
+        {u"C:\\USERS\\ME\\DOCUMENTS\\WINDOWSPOWERSHELL\\profile.ps1", true, false},
+        {u"C:\\USERS\\ME\\DOCUMENTS\\WINDOWSPOWERSHELL\\MODULES\\X\\x.psm1", true, false},
+        {u"C:\\Users\\me\\AppData\\Local\\Microsoft\\WindowsApps\\python.exe", true, false},
+        {u"D:\\tools\\git.exe", true, false},
+        // A PATH folder is searched itself, not its subfolders.
+        {u"D:\\TOOLS\\OLD\\git.exe", true, true},
         // Harmless types go anywhere; programs go anywhere else.
         {u"C:\\WINDOWS\\notes.txt", false, true},
+        {u"D:\\TOOLS\\notes.txt", false, true},
         {u"C:\\WINDOWSAPPS\\run.exe", true, true},
         {u"D:\\cache\\run.exe", true, true},
         {u"C:\\WINDOWS.exe", true, true},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(corvela::MayWriteToCache(c.path, c.could_run_code, protected_folders), c.allowed)
+        EXPECT_EQ(corvela::MayWriteToCache(c.path, c.could_run_code, places, plain), c.allowed)
             << corvela::TextToUtf8(c.path);
-    EXPECT_TRUE(corvela::MayWriteToCache(u"C:\\run.exe", true, {}));
+    EXPECT_TRUE(corvela::MayWriteToCache(u"C:\\run.exe", true, {}, plain));
+
+    // A network folder, a folder beside a program, the host's root under
+    // Wine: programs stay out, other files go in.
+    corvela::CacheFolderFacts network, beside_program, host_root;
+    network.network = true;
+    beside_program.holds_program = true;
+    host_root.host_root = true;
+    for (const corvela::CacheFolderFacts& facts : {network, beside_program, host_root}) {
+        EXPECT_FALSE(corvela::MayWriteToCache(u"E:\\cache\\version.dll", true, {}, facts));
+        EXPECT_TRUE(corvela::MayWriteToCache(u"E:\\cache\\notes.txt", false, {}, facts));
+    }
 }

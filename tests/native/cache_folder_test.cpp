@@ -65,19 +65,26 @@ TEST(ExpandCacheFolder, BracketedNumberNamesASpecialFolder) {
     EXPECT_EQ(folders.asked, (std::vector<int>{0x1C, 0x1C, 0x1C, 0x1C, 0x1C}));
 }
 
-TEST(ExpandCacheFolder, UnreadableNumberOrUnknownFolderLeavesTheTextAround) {
+// A number that names no folder names no place: the text around it alone
+// would be a folder at the root of the current drive.
+TEST(ExpandCacheFolder, UnreadableNumberOrUnknownFolderNamesNoFolder) {
     FakeSpecialFolders folders;
-    EXPECT_EQ(corvela::ExpandCacheFolder(u"[zz]/Cache", folders.Lookup()), u"\\Cache\\");
-    EXPECT_EQ(corvela::ExpandCacheFolder(u"[]/Cache", folders.Lookup()), u"\\Cache\\");
-    EXPECT_EQ(corvela::ExpandCacheFolder(u"[80000000]/Cache", folders.Lookup()), u"\\Cache\\");
+    EXPECT_EQ(corvela::ExpandCacheFolder(u"[zz]/Cache", folders.Lookup()), std::nullopt);
+    EXPECT_EQ(corvela::ExpandCacheFolder(u"[]/Cache", folders.Lookup()), std::nullopt);
+    EXPECT_EQ(corvela::ExpandCacheFolder(u"[80000000]/Cache", folders.Lookup()), std::nullopt);
     // Nine or more digits never wrap round to a small number.
-    EXPECT_EQ(corvela::ExpandCacheFolder(u"[10000001c]/Cache", folders.Lookup()), u"\\Cache\\");
+    EXPECT_EQ(corvela::ExpandCacheFolder(u"[10000001c]\\AccWrap", folders.Lookup()), std::nullopt);
     EXPECT_EQ(corvela::ExpandCacheFolder(u"[000000000000001c]", folders.Lookup()), LOCAL_APP_DATA + u"\\");
     EXPECT_EQ(folders.asked, (std::vector<int>{0x1C}));
     folders.asked.clear();
 
-    EXPECT_EQ(corvela::ExpandCacheFolder(u"D:/[2a]/Cache", folders.Lookup()), u"D:\\\\Cache\\");
+    EXPECT_EQ(corvela::ExpandCacheFolder(u"D:/[2a]/Cache", folders.Lookup()), std::nullopt);
     EXPECT_EQ(folders.asked, (std::vector<int>{0x2A}));
+    const corvela::SpecialFolderLookup empty_path = [](int, Text* path) {
+        path->clear();
+        return true;
+    };
+    EXPECT_EQ(corvela::ExpandCacheFolder(u"[1c]/Cache", empty_path), std::nullopt);
 }
 
 TEST(TemporaryTarget, ReplacesTheTmpLettersWithTheExtension) {

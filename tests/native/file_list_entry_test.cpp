@@ -15,6 +15,9 @@ TEST(FormatSizeText, UsesBytesUpTo1024ThenWholeKilobytesThenMegabytesWithATrunca
     EXPECT_EQ(corvela::FormatSizeText(u"1572864"), u"(1.5 MB)");
     EXPECT_EQ(corvela::FormatSizeText(u"2097151"), u"(1.9 MB)");
     EXPECT_EQ(corvela::FormatSizeText(u"4294967295"), u"(4095.9 MB)");
+    // Above 4 GiB the true size, never wrapped or cut to 4 GiB.
+    EXPECT_EQ(corvela::FormatSizeText(u"4294967296"), u"(4096.0 MB)");
+    EXPECT_EQ(corvela::FormatSizeText(u"5368709120"), u"(5120.0 MB)");
 }
 
 TEST(FormatSizeText, ReadsTheSizeLikeTheCLibraryReadsAnUnsignedLong) {
@@ -26,11 +29,14 @@ TEST(FormatSizeText, ReadsTheSizeLikeTheCLibraryReadsAnUnsignedLong) {
     EXPECT_EQ(corvela::FormatSizeText(u"+2048"), u"(2 KB)");
     EXPECT_EQ(corvela::FormatSizeText(u"12abc"), u"(12 B)");
     EXPECT_EQ(corvela::FormatSizeText(u"1 024"), u"(1 B)");
-    // Negative values wrap modulo 2^32; values beyond 2^32-1 saturate, signed or not.
+    // Negative values wrap modulo 2^32 (a page that took a 3 GiB file's old
+    // negative size gets 3 GiB) and beyond -2^32 read as 2^32-1; positive
+    // values saturate at 2^64-1.
     EXPECT_EQ(corvela::FormatSizeText(u"-1"), u"(4095.9 MB)");
+    EXPECT_EQ(corvela::FormatSizeText(u"-1073741824"), u"(3072.0 MB)");
     EXPECT_EQ(corvela::FormatSizeText(u"-4294967295"), u"(1 B)");
     EXPECT_EQ(corvela::FormatSizeText(u"-4294967296"), u"(4095.9 MB)");
-    EXPECT_EQ(corvela::FormatSizeText(u"99999999999999999999999"), u"(4095.9 MB)");
+    EXPECT_EQ(corvela::FormatSizeText(u"99999999999999999999999"), u"(17592186044415.9 MB)");
 }
 
 TEST(ExtensionOf, TakesTheTextAfterTheLastDotButNeverLooksAtTheFirstCharacter) {

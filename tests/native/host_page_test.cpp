@@ -69,7 +69,7 @@ TEST(HostPage, PlacesEngineErrorsInTheFile) {
 TEST(HostOptions, ReadsThePageOptionsAndActionsInOrder) {
     const corvela::ParsedOptions parsed = corvela::ParseHostOptions(
         {u"--trace", u"page.html", u"--url", u"http://a/b.html", u"--drop", u"x", u"C:\\a|C:\\b", u"--timeout", u"30",
-         u"--click", u"x", u"9", u"25", u"--run", u"go()", u"--wait", u"2"});
+         u"--click", u"x", u"9", u"25", u"--run", u"go()", u"--wait", u"2", u"--key", u"Down"});
     ASSERT_EQ(parsed.error, u"");
     const corvela::HostOptions& options = parsed.options;
     EXPECT_EQ(options.page_path, u"page.html");
@@ -77,16 +77,18 @@ TEST(HostOptions, ReadsThePageOptionsAndActionsInOrder) {
     EXPECT_EQ(options.timeout_seconds, 30);
     EXPECT_TRUE(options.trace);
     EXPECT_FALSE(options.answer_boxes);
-    ASSERT_EQ(options.actions.size(), 4u);
+    ASSERT_EQ(options.actions.size(), 5u);
     EXPECT_EQ(options.actions[0].kind, corvela::HostAction::Kind::Drop);
     EXPECT_EQ(options.actions[0].text, u"C:\\a|C:\\b");
     EXPECT_EQ(options.actions[1].kind, corvela::HostAction::Kind::Click);
     EXPECT_EQ(options.actions[1].y, 25);
     EXPECT_EQ(options.actions[2].text, u"go()");
     EXPECT_EQ(options.actions[3].seconds, 2);
+    EXPECT_EQ(options.actions[4].kind, corvela::HostAction::Kind::Key);
+    EXPECT_EQ(options.actions[4].key, 0x28u) << "the virtual key of Down";
 
     for (const corvela::TextList& wrong : std::vector<corvela::TextList>{
              {}, {u"a.html", u"b.html"}, {u"a.html", u"--click", u"x", u"9"}, {u"a.html", u"--timeout", u"-1"},
-             {u"a.html", u"--open"}})
+             {u"a.html", u"--open"}, {u"a.html", u"--key", u"down"}})
         EXPECT_NE(corvela::ParseHostOptions(wrong).error, u"") << wrong.size();
 }

@@ -38,7 +38,9 @@ TEST(PlanLaunch, OtherOrMissingCommandsGoToTheShell) {
 
 TEST(IsDangerousToOpen, ProgramsAndScriptsWhateverTheCase) {
     for (const Text& path : {Text(u"C:\\c\\setup.exe"), Text(u"C:\\c\\a.JS"), Text(u"C:\\c\\x.Application"),
-                             Text(u"C:\\c\\m.psm1"), Text(u"C:\\c\\s.vb"), Text(u"C:/c/run.bat")})
+                             Text(u"C:\\c\\m.psm1"), Text(u"C:\\c\\s.vb"), Text(u"C:/c/run.bat"),
+                             Text(u"C:\\c\\help.CHM"), Text(u"C:\\c\\x.SettingContent-ms"),
+                             Text(u"C:\\c\\a.appinstaller"), Text(u"Z:\\home\\u\\.config\\autostart\\evil.desktop")})
         EXPECT_TRUE(corvela::IsDangerousToOpen(path)) << corvela::TextToUtf8(path);
     for (const Text& path : {Text(u"C:\\c\\notes.txt"), Text(u"C:\\c\\a.exe.txt"), Text(u"C:\\c\\README"),
                              Text(u"C:\\setup.exe\\notes"), Text(u"C:\\c\\a.vbx"), Text(u"")})

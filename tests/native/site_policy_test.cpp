@@ -1,6 +1,9 @@
 // The site lock's policy lines and the judgement of page URLs against them.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
 #include "control/host_names.h"
 #include "control/site_policy.h"
 
@@ -14,9 +17,14 @@ struct Case {
     bool allowed;
 };
 
+// A zone manager that would let every page through: with a policy, the
+// policy alone decides.
+std::optional<int32_t> LocalMachine(const Text&) { return corvela::ZONE_LOCAL_MACHINE; }
+
 void ExpectJudged(const TextList& policy, std::initializer_list<Case> cases) {
     for (const Case& c : cases)
-        EXPECT_EQ(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Present, policy, Text(c.page)), c.allowed)
+        EXPECT_EQ(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Present, policy, Text(c.page), LocalMachine),
+                  c.allowed)
             << corvela::TextToUtf8(c.page);
 }
 
@@ -67,13 +75,13 @@ TEST(SitePolicy, WildcardsPortsLocalFilesAndNamesOutsideAscii) {
 
 TEST(SitePolicy, AnUnreadableOrMalformedPolicyOrAnUnknownPageLocksEverything) {
     const Text page = u"https://intranet.example.com/";
-    EXPECT_TRUE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Absent, {}, std::nullopt)) << "no policy: off";
-    EXPECT_FALSE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Unreadable, {}, page));
-    EXPECT_FALSE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Present, {}, page)) << "an empty list";
+    EXPECT_FALSE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Unreadable, {}, page, LocalMachine));
+    EXPECT_FALSE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Present, {}, page, LocalMachine))
+        << "an empty list";
     EXPECT_FALSE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Present, {u"https://intranet.example.com"},
-                                               std::nullopt));
-    EXPECT_TRUE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Present, {u"  ", u"https://intranet.example.com/", u""},
-                                              page))
+                                               std::nullopt, LocalMachine));
+    EXPECT_TRUE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Present,
+                                              {u"  ", u"https://intranet.example.com/", u""}, page, LocalMachine))
         << "blank lines are skipped";
     for (const Text& malformed :
          {Text(u"intranet.example.com"), Text(u"ftp://intranet.example.com"), Text(u"https://"),
@@ -82,8 +90,33 @@ TEST(SitePolicy, AnUnreadableOrMalformedPolicyOrAnUnknownPageLocksEverything) {
           Text(u"https://*"), Text(u"https://a.*.example.com"), Text(u"https://intranet.example.com:"),
           Text(u"https://intranet..example.com")})
         EXPECT_FALSE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Present,
-                                                   {u"https://intranet.example.com", malformed}, page))
+                                                   {u"https://intranet.example.com", malformed}, page, LocalMachine))
             << corvela::TextToUtf8(malformed);
+}
+
+// Without a policy the platform's zone of the page decides: a page from the
+// Internet is locked, one from this machine, the intranet or a trusted site
+// is not; a container that tells no address is no web page.
+TEST(SitePolicy, WithoutAPolicyInternetAndRestrictedPagesAreLocked) {
+    const Text page = u"http://host/page.html";
+    const struct {
+        std::optional<int32_t> zone;
+        bool allowed;
+    } cases[] = {{corvela::ZONE_LOCAL_MACHINE, true}, {corvela::ZONE_INTRANET, true}, {corvela::ZONE_TRUSTED, true},
+                 {corvela::ZONE_INTERNET, false},     {corvela::ZONE_RESTRICTED, false}, {1000, false},
+                 {-1, false},                         {std::nullopt, false}};
+    for (const auto& c : cases) {
+        std::vector<Text> asked;
+        const auto zone_of = [&](const Text& url) {
+            asked.push_back(url);
+            return c.zone;
+        };
+        EXPECT_EQ(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Absent, {}, page, zone_of), c.allowed)
+            << (c.zone ? *c.zone : -2);
+        EXPECT_EQ(asked, std::vector<Text>{page});
+    }
+    EXPECT_TRUE(corvela::PageMayUseLocalFiles(corvela::PolicyValue::Absent, {}, std::nullopt,
+                                              [](const Text&) { return std::optional<int32_t>(); }));
 }
 
 TEST(AsciiHostName, PunycodesLabelsOutsideAscii) {

@@ -105,3 +105,13 @@ TEST(ParseNumber, TakesOnlyDigitsOfItsBaseAndNeverWrapsPastItsLimit) {
     EXPECT_TRUE(run.too_large);
     EXPECT_EQ(run.end, 11u);
 }
+
+// A path a page wrote reaches a program as one argument or not at all.
+TEST(QuotedCommandLineArgument, KeepsTheTextOneArgument) {
+    EXPECT_EQ(corvela::QuotedCommandLineArgument(u"http://x -extoff \\\\attacker\\share\\x.hta"),
+              Text(u"\"http://x -extoff \\\\attacker\\share\\x.hta\""));
+    // A backslash before the closing quote would escape it.
+    EXPECT_EQ(corvela::QuotedCommandLineArgument(u"C:\\files\\"), Text(u"\"C:\\files\\\\\""));
+    for (const Text& refused : {Text(u"a\" -x \"b"), Text(u"a\nb"), Text(u"a\rb"), Text(u"a\x7F")})
+        EXPECT_EQ(corvela::QuotedCommandLineArgument(refused), std::nullopt) << corvela::TextToUtf8(refused);
+}

@@ -38,14 +38,15 @@ class MakeBitmapsTest(unittest.TestCase):
         cls.tmp = tempfile.TemporaryDirectory()
         subprocess.run([sys.executable, SCRIPT, cls.tmp.name], check=True)
         cls.bmp = {name: read_bmp(os.path.join(cls.tmp.name, name + ".bmp"))
-                   for name in ("toolbox", "empty_list", "icon_strip")}
+                   for name in ("toolbox", "empty_list", "icon_strip", "empty_list_large", "icon_strip_large")}
 
     @classmethod
     def tearDownClass(cls):
         cls.tmp.cleanup()
 
     def test_headers(self):
-        sizes = {"toolbox": (16, 15), "empty_list": (28, 32), "icon_strip": (256, 16)}
+        sizes = {"toolbox": (16, 15), "empty_list": (28, 32), "icon_strip": (256, 16),
+                 "empty_list_large": (56, 64), "icon_strip_large": (512, 32)}
         for name, (width, height) in sizes.items():
             h, _ = self.bmp[name]
             with self.subTest(name):
@@ -70,6 +71,17 @@ class MakeBitmapsTest(unittest.TestCase):
         for i in range(16):
             for j in range(i + 1, 16):
                 self.assertTrue(cells[i] != cells[j], "cells %d and %d are identical" % (i, j))
+
+    def test_large_pictures_are_the_small_ones_drawn_twice_as_large(self):
+        # Each pixel of the design becomes a 2 x 2 block; only the rims of
+        # discs, drawn with the finer pixels, may differ.
+        for name in ("icon_strip", "empty_list"):
+            small, large = self.bmp[name][1], self.bmp[name + "_large"][1]
+            blocks = [(x, y) for y in range(len(small)) for x in range(len(small[0]))]
+            same = sum(all(large[2 * y + dy][2 * x + dx] == small[y][x] for dx in (0, 1) for dy in (0, 1))
+                       for x, y in blocks)
+            with self.subTest(name):
+                self.assertGreater(same / len(blocks), 0.95)
 
     def test_empty_list_page_is_drawn(self):
         rows = self.bmp["empty_list"][1]

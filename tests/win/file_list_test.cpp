@@ -11,6 +11,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -229,6 +230,28 @@ TEST_F(FileListControl, MovesAndDeletesWorkOnTheRowsAndReportWhatTheyRemoved) {
     EXPECT_EQ(Read(L"isBigfileYN"), L"Y\\i1\\");
     for (const wchar_t* text : {L"FileListAll", L"isBigfileSizeAll", L"IsDocfileAll"}) EXPECT_EQ(Read(text), L"");
     EXPECT_EQ(recorder->Count(CLICK_CHECK_BOX), 0u) << "marking from script fires nothing";
+}
+
+// A page measures a file with GetReturnSize and lists it with that size:
+// above 2 and 4 GiB the size stays whole all the way to the size column.
+TEST_F(FileListControl, FilesAbove2And4GiBKeepTheirTrueSizeFromGetReturnSizeToTheList) {
+    const std::wstring folder = test::NewScratchFolder(L"true-sizes");
+    struct Case {
+        uint64_t bytes;
+        std::wstring size_text, shown;
+    };
+    const Case cases[] = {{3ull << 30, L"3221225472", L"(3072.0 MB)"}, {5ull << 30, L"5368709120", L"(5120.0 MB)"}};
+    for (int row = 0; row < 2; ++row) {
+        const Case& c = cases[row];
+        const std::wstring path = folder + L"\\big" + std::to_wstring(row) + L".bin";
+        ASSERT_TRUE(test::MakeSparseFile(path, c.bytes, 'x'));
+        const std::wstring size = test::Get(control, L"GetReturnSize", {Var(path)}).Text();
+        DeleteFileW(path.c_str());
+        EXPECT_EQ(size, c.size_text);
+        Insert(L"big" + std::to_wstring(row) + L".bin", L"", L"", size);
+        EXPECT_EQ(CellText(list, row, 5), c.shown);
+        EXPECT_EQ(Read(L"GetFileSize", row), c.size_text);
+    }
 }
 
 TEST(FileListWithoutWindow, AnswersEveryListMemberAsAnEmptyList) {
@@ -490,6 +513,53 @@ TEST_F(FileListClicks, ADoubleClickReportsTheFilePathWhenThePageAsksForIt) {
               (std::vector<std::wstring>{L"C:\\files\\n1.txt", L"user0\\user1\\"}));
 }
 
+// A user without a mouse: one click on an entry makes the control the
+// page's active object with its list focused; from there the keys move the
+// selection and tick the selected entry as a click on its box does, and Tab
+// leaves. Keys are posted to the focused window and handed to the control
+// as a browser hands them (TestContainer::PressKey): a key the control
+// refuses is the page's (the arrows would scroll it) and never reaches the list.
+TEST_F(FileListClicks, AfterAClickTheKeyboardMovesTicksAndLeavesTheList) {
+    corvela::ContainerSite* site = container.Site();
+    EXPECT_FALSE(site->ObjectIsUIActive());
+    Click(Label(1));
+    EXPECT_TRUE(site->ObjectIsUIActive());
+    EXPECT_TRUE(site->ObjectHasFocus());
+    EXPECT_EQ(GetFocus(), list);
+
+    struct Step {
+        UINT key;
+        int selected;
+        std::vector<bool> checks;
+    };
+    const Step steps[] = {
+        {VK_DOWN, 2, {false, true, false, false}},  {VK_SPACE, 2, {false, true, true, false}},
+        {VK_UP, 1, {false, true, true, false}},     {VK_UP, 0, {false, true, true, false}},
+        {VK_UP, 0, {false, true, true, false}},     {VK_SPACE, 0, {true, true, true, false}},
+        {VK_END, 3, {true, true, true, false}},     {VK_SPACE, 3, {true, true, true, true}},
+        {VK_SPACE, 3, {true, true, true, false}},   {VK_HOME, 0, {true, true, true, false}},
+        {VK_NEXT, 3, {true, true, true, false}},    {VK_PRIOR, 0, {true, true, true, false}},
+    };
+    for (const Step& step : steps) {
+        container.PressKey(step.key);
+        EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), step.selected) << step.key;
+        EXPECT_EQ(ListView_GetSelectedCount(list), 1u) << step.key;
+        EXPECT_EQ(CheckStates(list), step.checks) << step.key;
+    }
+    EXPECT_EQ(UserLists(), (std::vector<std::wstring>{L"user1\\", L"user1\\user2\\", L"user0\\user1\\user2\\",
+                                                      L"user0\\user1\\user2\\user3\\", L"user0\\user1\\user2\\"}))
+        << "Space tells the page what a click on the box tells it";
+
+    container.PressKey(VK_TAB);
+    EXPECT_EQ(GetFocus(), container.HostWindow());
+    EXPECT_FALSE(site->ObjectIsUIActive());
+    EXPECT_FALSE(site->ObjectHasFocus());
+    container.PressKey(VK_SPACE);
+    container.PressKey(VK_DOWN);
+    EXPECT_EQ(UserLists().size(), 5u) << "keys after Tab are the page's";
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0);
+}
+
 // Processes a test started through the shell: their command lines, read
 // from the processes themselves, and an end to them afterwards. The shell
 // finds the system's own Iexplore.exe before anything a test could register,
@@ -559,6 +629,15 @@ private:
     std::vector<DWORD> seen_;
 };
 
+// The arguments a program finds in its command line.
+std::vector<std::wstring> Arguments(const std::wstring& command_line) {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(command_line.c_str(), &count);
+    std::vector<std::wstring> list(arguments, arguments + (arguments ? count : 0));
+    LocalFree(arguments);
+    return list;
+}
+
 TEST_F(FileListClicks, ADoubleClickOtherwiseOpensTheFileInTheBrowser) {
     ChildProcesses children;
     DoubleClick(Label(2));
@@ -566,10 +645,29 @@ TEST_F(FileListClicks, ADoubleClickOtherwiseOpensTheFileInTheBrowser) {
     ASSERT_EQ(launched.size(), 1u);
     std::wstring line = launched[0];
     CharLowerW(&line[0]);
-    const std::wstring ending = L"iexplore.exe\" c:\\files\\n2.txt";
+    const std::wstring ending = L"iexplore.exe\" \"c:\\files\\n2.txt\"";
     EXPECT_TRUE(line.size() >= ending.size() && line.compare(line.size() - ending.size(), ending.size(), ending) == 0)
         << test::Utf8(launched[0]);
     EXPECT_TRUE(Events(DBCL_LIST_FILE).empty());
+}
+
+// The page writes an entry's path: it reaches the browser as one argument,
+// never as switches and further files, and a path no quoting keeps whole is
+// not handed over at all.
+TEST_F(FileListClicks, APathThePageWroteReachesTheBrowserAsOneArgumentOrNotAtAll) {
+    const std::wstring switches = L"http://x -extoff \\\\attacker\\share\\x.hta";
+    for (const std::wstring& path : {switches, std::wstring(L"http://x\" -extoff \"y")})
+        test::Call(control, L"InsertFileList", {Var(L"x.hta"), Var(path), Var(L""), Var(L""), Var(L"10")});
+    ChildProcesses children;
+    DoubleClick(Label(5));
+    EXPECT_TRUE(children.CommandLines(L"iexplore.exe", 1500).empty()) << "a path holding a quote";
+
+    DoubleClick(Label(4));
+    const std::vector<std::wstring> launched = children.CommandLines(L"iexplore.exe", 10000);
+    ASSERT_EQ(launched.size(), 1u);
+    const std::vector<std::wstring> arguments = Arguments(launched[0]);
+    ASSERT_EQ(arguments.size(), 2u) << test::Utf8(launched[0]);
+    EXPECT_EQ(arguments[1], switches);
 }
 
 TEST_F(FileListClicks, ADoubleClickBelowTheEntriesOpensNothing) {
@@ -713,6 +811,149 @@ TEST_F(FileListControl, OnlyTheBigFileMarkerIsDrawnInBlue) {
     const RECT second_row = {0, row.bottom, shown.width, row.bottom + (row.bottom - row.top)};
     EXPECT_EQ(Count(shown, second_row, IsBlue), 0);
     EXPECT_GT(Count(shown, {0, row.top, marker_left, row.bottom}, [](COLORREF c) { return c == RGB(0, 0, 0); }), 10);
+}
+
+// ---- at high DPI ----
+
+// The screen's DPI is read once per process, so each DPI is tried in a
+// process of its own, started with LogPixels set in this prefix (where Wine
+// reads it) and put back afterwards.
+class LogPixelsOverride {
+public:
+    explicit LogPixelsOverride(DWORD dpi) {
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                        &key_, nullptr);
+        DWORD size = sizeof(old_);
+        had_value_ = RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
+                     ERROR_SUCCESS;
+        RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+    }
+    ~LogPixelsOverride() {
+        if (had_value_)
+            RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof(old_));
+        else
+            RegDeleteValueW(key_, L"LogPixels");
+        RegCloseKey(key_);
+    }
+    LogPixelsOverride(const LogPixelsOverride&) = delete;
+    LogPixelsOverride& operator=(const LogPixelsOverride&) = delete;
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool had_value_ = false;
+};
+
+// This suite, with only `filter` run, in a process of its own; its exit code.
+DWORD RunSuiteInNewProcess(const std::wstring& filter) {
+    wchar_t program[MAX_PATH * 2] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH * 2);
+    std::wstring command = L"\"" + std::wstring(program) + L"\" --gtest_filter=" + filter;
+    STARTUPINFOW startup = {sizeof(startup)};
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 0xFFFFFFFF;
+    if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 0xFFFFFFFE);
+    DWORD code = 0xFFFFFFFF;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+// Text in a window's font, as the window draws it.
+int TextWidth(HWND window, const std::wstring& text) {
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return extent.cx;
+}
+
+// The smallest rectangle around the pixels of `area` that `match` picks.
+RECT Bounds(const Picture& picture, const RECT& area, bool (*match)(COLORREF)) {
+    RECT found = {LONG_MAX, LONG_MAX, -1, -1};
+    for (int y = std::max(0L, area.top); y < std::min<LONG>(picture.height, area.bottom); ++y)
+        for (int x = std::max(0L, area.left); x < std::min<LONG>(picture.width, area.right); ++x)
+            if (match(picture.At(x, y))) found = {std::min<LONG>(found.left, x), std::min<LONG>(found.top, y),
+                                                  std::max<LONG>(found.right, x + 1), std::max<LONG>(found.bottom, y + 1)};
+    return found;
+}
+
+bool IsPainted(COLORREF colour) { return colour != GetSysColor(COLOR_WINDOW); }
+
+int Scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
+
+// Run by HighDpiList.ColumnsIconsAndTheHintScale in a process started at
+// CORVELA_TEST_DPI; skipped in the suite's own process.
+TEST(HighDpiList, InAProcessStartedAtItsDpi) {
+    const int dpi = _wtoi(test::Env(L"CORVELA_TEST_DPI").c_str());
+    if (dpi == 0) GTEST_SKIP() << "runs in a process of its own, started by HighDpiList.ColumnsIconsAndTheHintScale";
+    HDC screen = GetDC(nullptr);
+    ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSX), dpi) << "LogPixels did not take";
+    ReleaseDC(nullptr, screen);
+    test::MessageBoxWatcher boxes;
+    test::TestContainer container;
+    ASSERT_EQ(container.Host(CLSID_Corvela, Scaled(CONTROL_WIDTH, dpi), Scaled(CONTROL_HEIGHT, dpi)), S_OK);
+    IDispatch* control = container.Control();
+    HWND list = GetDlgItem(container.ControlWindow(), LIST_ID);
+    ASSERT_NE(list, nullptr);
+
+    // The hint: the picture where it stands at 96 DPI, scaled, and the text
+    // in a font as much larger.
+    const Picture empty = Capture(list);
+    const int middle = empty.height / 2;
+    const int text_left = Scaled(78, dpi);
+    const RECT picture = Bounds(empty, {0, 0, text_left, empty.height}, IsPainted);
+    const RECT drawn_at_96 = Bounds(EmptyListPicture(), {0, 0, 28, 32}, IsPainted);
+    const RECT expected = {Scaled(41 + drawn_at_96.left, dpi), middle - Scaled(16 - drawn_at_96.top, dpi),
+                           Scaled(41 + drawn_at_96.right, dpi), middle - Scaled(16 - drawn_at_96.bottom, dpi)};
+    EXPECT_NEAR(picture.left, expected.left, 2);
+    EXPECT_NEAR(picture.top, expected.top, 2);
+    EXPECT_NEAR(picture.right, expected.right, 2);
+    EXPECT_NEAR(picture.bottom, expected.bottom, 2);
+    const RECT text = Bounds(empty, {text_left, 0, empty.width, empty.height}, IsHintGrey);
+    EXPECT_GE(text.left, text_left);
+    EXPECT_GE(text.top, middle - Scaled(7, dpi));
+    EXPECT_GE(text.bottom - text.top, Scaled(10, dpi)) << "the hint's letters are as tall as the DPI makes them";
+
+    // The size and marker columns hold their widest texts whole, with the
+    // list view's label margins (5 pixels a side).
+    test::Put(control, L"SetBigLang", Var(1));
+    test::Call(control, L"InsertFileList",
+               {Var(L"movie.avi"), Var(L"C:\\movie.avi"), Var(L"Y"), Var(L""), Var(L"5368709120")});
+    test::Put(control, L"SetBigLang", Var(2));
+    test::Call(control, L"InsertFileList",
+               {Var(L"notes.txt"), Var(L"C:\\notes.txt"), Var(L"Y"), Var(L""), Var(L"1048577")});
+    for (int row = 0; row < 2; ++row) {
+        for (int column : {5, 6}) {
+            const std::wstring shown = CellText(list, row, column);
+            EXPECT_GE(ListView_GetColumnWidth(list, column), TextWidth(list, shown) + 10) << test::Utf8(shown);
+        }
+    }
+    EXPECT_EQ(ListView_GetColumnWidth(list, 0), Scaled(CONTROL_WIDTH, dpi) - ListView_GetColumnWidth(list, 5) -
+                                                    ListView_GetColumnWidth(list, 6) - Scaled(20, dpi))
+        << "the name column leaves room for a scroll bar, as at 96 DPI";
+
+    // The type icons come from the strip drawn for this size.
+    int width = 0, height = 0;
+    HIMAGELIST icons = ListView_GetImageList(list, LVSIL_SMALL);
+    ASSERT_TRUE(ImageList_GetIconSize(icons, &width, &height));
+    EXPECT_EQ(width, 32);
+    EXPECT_EQ(height, 32);
+    EXPECT_EQ(ImageList_GetImageCount(icons), 16);
+    EXPECT_TRUE(boxes.seen().empty());
+}
+
+TEST(HighDpiList, ColumnsIconsAndTheHintScale) {
+    for (DWORD dpi : {144, 192}) {
+        SCOPED_TRACE(dpi);
+        const LogPixelsOverride log_pixels(dpi);
+        const test::EnvironmentOverride wanted(L"CORVELA_TEST_DPI", std::to_wstring(dpi));
+        EXPECT_EQ(RunSuiteInNewProcess(L"HighDpiList.InAProcessStartedAtItsDpi"), 0u);
+    }
 }
 
 // ---- a page that lets go of the control inside one of its events ----

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <windows.h>
 #include <shlobj.h>
@@ -27,12 +30,58 @@ void RegisterType(const std::wstring& extension, const std::wstring& command, DW
 
 std::wstring BuildDir() { return test::Env(L"CORVELA_BUILD_DIR"); }
 
+// The user's documents moved to `folder` for the life of the object: under
+// Wine they are the host's home folder, where a test writes nothing.
+class DocumentsFolder {
+public:
+    explicit DocumentsFolder(std::wstring folder) : path(std::move(folder)) {
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                        0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
+        wchar_t old[MAX_PATH] = {};
+        DWORD bytes = sizeof(old);
+        had_value_ = RegQueryValueExW(key_, L"Personal", nullptr, &old_type_, reinterpret_cast<BYTE*>(old), &bytes) ==
+                     ERROR_SUCCESS;
+        old_ = old;
+        Set(path, REG_SZ);
+    }
+    ~DocumentsFolder() {
+        if (had_value_)
+            Set(old_, old_type_);
+        else
+            RegDeleteValueW(key_, L"Personal");
+        RegCloseKey(key_);
+    }
+    const std::wstring path;
+
+private:
+    void Set(const std::wstring& value, DWORD type) {
+        RegSetValueExW(key_, L"Personal", 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    HKEY key_ = nullptr;
+    bool had_value_ = false;
+    DWORD old_type_ = REG_SZ;
+    std::wstring old_;
+};
+
+// The process's current folder for the life of the object.
+struct CurrentDirectory {
+    explicit CurrentDirectory(const std::wstring& folder) {
+        GetCurrentDirectoryW(MAX_PATH, old);
+        SetCurrentDirectoryW(folder.c_str());
+    }
+    ~CurrentDirectory() { SetCurrentDirectoryW(old); }
+    wchar_t old[MAX_PATH] = {};
+};
+
 struct OpenDownload : testing::Test {
     void SetUp() override {
         ASSERT_EQ(CoCreateInstance(CLSID_Corvela, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                                    reinterpret_cast<void**>(&control)),
                   S_OK);
-        folder = test::NewScratchFolder(L"open");
+        // On the system's drive: a cache on Wine's drive of the host's root
+        // takes no program.
+        folder = test::NewSystemDriveFolder(L"open");
         log = folder + L"\\launches.log";
         SetEnvironmentVariableW(L"CORVELA_LAUNCH_LOG", log.c_str());
         recorder = BuildDir() + L"\\record_command_line.exe";
@@ -137,10 +186,12 @@ TEST_F(OpenDownload, NeverRunsAProgramItDownloaded) {
     // Script types are registered to the recorder, so opening one would show.
     RegisterType(L".js", L"\"" + recorder + L"\" \"%1\"");
     RegisterType(L".hta", L"\"" + recorder + L"\" \"%1\"");
-    Queue(L"tool.exe", L"tool.exe");
+    // The program comes last: a folder that holds a program takes no other
+    // file that could run code.
     Queue(L"script.js", L"script.js");
     Queue(L"page.hta", L"Page.HTA");
     Queue(L"safe.cvq", L"safe.cvq");
+    Queue(L"tool.exe", L"tool.exe");
     test::MessageBoxWatcher boxes;
     ASSERT_EQ(Open(), 4) << "dangerous files are still downloaded and returned";
     Launches(1);
@@ -149,7 +200,96 @@ TEST_F(OpenDownload, NeverRunsAProgramItDownloaded) {
     ASSERT_EQ(settled.size(), 1u);
     EXPECT_NE(settled[0].find(L"safe.cvq"), std::wstring::npos);
     EXPECT_TRUE(test::FileExists(Return(0)));
-    EXPECT_TRUE(test::FileExists(Return(1)));
+    EXPECT_TRUE(test::FileExists(Return(3)));
+}
+
+// The shell starts a file that is a program whatever its name: a real
+// program served as a document is cached and returned, never run.
+TEST_F(OpenDownload, NeverRunsAProgramServedUnderADocumentsName) {
+    ASSERT_NE(test::ReceiverPort(), 0) << "RECEIVER_PORT is not set";
+    const std::wstring site = L"disguise-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW((test::ReceiverFiles() + L"\\" + site).c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(recorder.c_str(), (test::ReceiverFiles() + L"\\" + site + L"\\report.txt").c_str(), FALSE));
+    test::Call(control, L"AddDownloadUrlForCache",
+               {Var(test::ReceiverUrl(L"/files/" + site + L"/report.txt")), Var(L"quarterly-report.txt"),
+                Var(L"quarterly-report.txt"), Var(0)});
+    test::MessageBoxWatcher boxes;
+    ASSERT_EQ(Open(), 1);
+    EXPECT_EQ(test::ReadFileBytes(Return(0)), test::ReadFileBytes(recorder)) << "the program is cached whole";
+    test::PumpFor(1500);
+    EXPECT_EQ(Launches(0).size(), 0u) << "the program ran";
+}
+
+// A page names the cache folder: a file that could run code never goes
+// where it would run without being opened, nor onto the network. Other files
+// still go there.
+TEST_F(OpenDownload, RunnableFilesStayOutOfThePlacesThatRunThem) {
+    RegisterType(L".cvq", L"\"" + recorder + L"\" \"%1\"");
+    const std::wstring on_path = folder + L"\\on-path";
+    CreateDirectoryW(on_path.c_str(), nullptr);
+    const test::EnvironmentOverride path(L"PATH", on_path + L";" + test::Env(L"PATH"));
+    const std::wstring beside_program = folder + L"\\app";
+    CreateDirectoryW(beside_program.c_str(), nullptr);
+    ASSERT_TRUE(test::WriteFileBytes(beside_program + L"\\app.exe", "MZ"));
+    const DocumentsFolder documents(folder + L"\\documents");
+    ASSERT_TRUE(CreateDirectoryW(documents.path.c_str(), nullptr));
+
+    const std::wstring site = L"placed-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW((test::ReceiverFiles() + L"\\" + site).c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(recorder.c_str(), (test::ReceiverFiles() + L"\\" + site + L"\\tool.txt").c_str(), FALSE));
+    const std::wstring disguised_program = test::ReceiverUrl(L"/files/" + site + L"/tool.txt");
+    const std::wstring program = test::DownloadUrl(L"/file/x.exe?size=16");
+    struct Place {
+        const char* what;
+        std::wstring cache;
+        std::wstring url;
+        std::wstring unique_id;
+    };
+    std::vector<Place> places = {
+        {"a folder on PATH", on_path, program, L"python.exe"},
+        {"a folder on PATH, a program in disguise", on_path, disguised_program, L"tool.txt"},
+        {"beside a program", beside_program, program, L"version.dll"},
+        {"a script profile folder", documents.path + L"\\WindowsPowerShell", program, L"profile.ps1"},
+        {"below a script profile folder", documents.path + L"\\PowerShell\\Modules\\m", program, L"m.psm1"},
+    };
+    // Set up by scripts/run-wine-tests.sh: a drive Wine reports as remote.
+    const std::wstring remote = test::Env(L"CORVELA_REMOTE_DRIVE");
+    if (!remote.empty()) places.push_back({"a network drive", remote + L"\\cache", program, L"run.exe"});
+    if (test::UnderWine())
+        places.push_back({"Wine's drive of the host's root", test::NewScratchFolder(L"host-root"), program, L"run.exe"});
+    test::MessageBoxWatcher boxes;
+    for (const Place& place : places) {
+        SCOPED_TRACE(place.what);
+        test::Call(control, L"AddDownloadUrlForCache", {Var(L""), Var(L""), Var(L""), Var(0)});
+        test::Call(control, L"AddDownloadUrlForCache",
+                   {Var(place.url), Var(place.unique_id), Var(place.unique_id), Var(16)});
+        Queue(L"notes.cvq", L"notes.cvq");
+        EXPECT_EQ(test::Call(control, L"OpenDownload", {Var(place.cache)}).Int(), 1);
+        EXPECT_EQ(Return(0), place.cache + L"\\notes.cvq") << "other files still go there";
+        EXPECT_FALSE(test::FileExists(place.cache + L"\\" + place.unique_id));
+        DeleteFileW((place.cache + L"\\notes.cvq").c_str());
+    }
+    // A network share: nothing can be written there, and no program is even
+    // fetched for it.
+    test::ResetServer(test::DownloadPort());
+    test::Call(control, L"AddDownloadUrlForCache", {Var(L""), Var(L""), Var(L""), Var(0)});
+    test::Call(control, L"AddDownloadUrlForCache", {Var(program), Var(L"run.exe"), Var(L"run.exe"), Var(16)});
+    EXPECT_EQ(test::Call(control, L"OpenDownload", {Var(L"\\\\127.0.0.1\\share\\cache")}).Int(), 0);
+    EXPECT_EQ(test::ServerLog(test::DownloadPort()).size(), 0u);
+}
+
+// A bracketed number that names no special folder names no place: the
+// batch writes nothing, least of all at the root of the current drive.
+TEST_F(OpenDownload, ACacheFolderWhoseSpecialFolderDoesNotExistTakesNothing) {
+    const std::wstring name = L"corvela-no-folder-" + std::to_wstring(GetCurrentProcessId());
+    const CurrentDirectory current(folder);
+    Queue(L"a.cvq", L"a.cvq");
+    test::MessageBoxWatcher boxes;
+    EXPECT_EQ(test::Call(control, L"OpenDownload", {Var(L"[10000001c]\\" + name)}).Int(), 0);
+    EXPECT_EQ(test::Call(control, L"OpenDownload", {Var(L"[zz]/" + name)}).Int(), 0);
+    EXPECT_FALSE(test::FileExists(L"\\" + name));
+    EXPECT_EQ(Return(0), L"");
+    EXPECT_EQ(test::ServerLog(test::DownloadPort()).size(), 0u) << "nothing fetched";
 }
 
 // A unique id is one plain file name: spellings the platform would resolve

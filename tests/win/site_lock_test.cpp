@@ -1,6 +1,6 @@
 // The site lock under Wine: the administrator's policy in the registry and
-// the page's URL as the container tells it. Pages the policy names are
-// tested through the page host (tests/host).
+// the page's URL as the container tells it. Pages the policy names, and
+// pages judged by their zone, are tested through the page host (tests/host).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -86,7 +86,10 @@ struct SiteLock : testing::Test {
     std::wstring folder, file;
 };
 
-TEST_F(SiteLock, WithoutAPolicyEveryPageMayScriptTheControl) {
+// This container tells no page address: a desktop program, not a web page,
+// which keeps the control without a policy. Pages whose address the zone
+// manager places are tested through the page host (tests/host).
+TEST_F(SiteLock, WithoutAPolicyAContainerThatTellsNoPageMayScriptTheControl) {
     EXPECT_EQ(MakeSafe(control), S_OK);
     IObjectSafety* safety = nullptr;
     ASSERT_EQ(control->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety)), S_OK);

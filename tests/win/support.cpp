@@ -47,6 +47,18 @@ std::wstring NewScratchFolder(const std::wstring& name) {
     return folder;
 }
 
+std::wstring NewSystemDriveFolder(const std::wstring& name) {
+    static int counter = 0;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring base = std::wstring(temp) + L"corvela-tests";
+    CreateDirectoryW(base.c_str(), nullptr);
+    const std::wstring folder =
+        base + L"\\" + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -164,6 +176,28 @@ std::wstring ReceiverUrl(const std::wstring& path) {
 }
 
 std::wstring ReceiverFiles() { return Env(L"RECEIVER_FILES"); }
+
+std::wstring SlowReceiverUrl(const std::wstring& path) {
+    return L"http://127.0.0.1:" + std::to_wstring(PortFrom(L"SLOW_RECEIVER_PORT")) + path;
+}
+
+// A log line: time, client, user, method, result, status, then key=value fields.
+std::vector<ReceivedUpload> SlowReceiverUploads() {
+    std::vector<ReceivedUpload> uploads;
+    std::istringstream lines(ReadFileBytes(Env(L"SLOW_RECEIVER_REQUESTS")));
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::vector<std::string> words;
+        for (std::string word; fields >> word;) words.push_back(word);
+        if (words.size() < 6 || words[3] != "POST") continue;
+        ReceivedUpload upload{words[4], ""};
+        for (const std::string& word : words)
+            if (word.compare(0, 5, "name=") == 0) upload.name = word.substr(5);
+        uploads.push_back(upload);
+    }
+    return uploads;
+}
 
 std::string DownloadPattern(size_t size, int seed) {
     std::string bytes(size, '\0');
@@ -796,5 +830,18 @@ IDispatch* TestContainer::Control() const {
 }
 
 HWND TestContainer::ControlWindow() const { return site_ ? site_->ObjectWindow() : nullptr; }
+
+void TestContainer::PressKey(UINT key) {
+    HWND focus = GetFocus();
+    const LPARAM press = 1 | (static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16);
+    PostMessageW(focus, WM_KEYDOWN, key, press);
+    PostMessageW(focus, WM_KEYUP, key, press | 0xC0000000);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (site_ && site_->TranslateKey(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
 
 }  // namespace test

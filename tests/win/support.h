@@ -44,6 +44,10 @@ std::wstring Env(const wchar_t* name);
 std::wstring OcxPath();
 std::wstring ScratchDir();
 std::wstring NewScratchFolder(const std::wstring& name);
+// A new folder on the system's own drive (the prefix's C: under Wine). The
+// scratch folders lie on Wine's drive of the host's root, where the control
+// writes no file that could run code.
+std::wstring NewSystemDriveFolder(const std::wstring& name);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 // A file of `length` bytes that takes no disk space: only its last byte is
@@ -89,6 +93,15 @@ std::string HttpGet(const std::wstring& url, DWORD* status = nullptr);
 int ReceiverPort();
 std::wstring ReceiverUrl(const std::wstring& path);
 std::wstring ReceiverFiles();
+
+// A second reference receiver that reads each upload slowly (SLOW_RECEIVER_PORT),
+// and what its log (SLOW_RECEIVER_REQUESTS) says of each upload, in order.
+struct ReceivedUpload {
+    std::string result;  // stored, cut, refused, ...
+    std::string name;
+};
+std::wstring SlowReceiverUrl(const std::wstring& path);
+std::vector<ReceivedUpload> SlowReceiverUploads();
 
 class Json {
 public:
@@ -310,6 +323,12 @@ public:
     IDispatch* Control() const;
     HWND HostWindow() const { return host_; }
     HWND ControlWindow() const;
+    corvela::ContainerSite* Site() const { return site_.Get(); }
+    // Presses `key` (a virtual-key code) where the keyboard focus is: its
+    // messages are posted to the focused window and run through a loop that
+    // hands keys to the control as a browser does (ContainerSite::TranslateKey),
+    // until the thread's queue is empty.
+    void PressKey(UINT key);
 
 private:
     HWND host_ = nullptr;

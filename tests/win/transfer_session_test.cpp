@@ -338,13 +338,98 @@ TEST_F(Cancels, ACancelWhileTheServerPreparesItsReplyLetsThatRequestFinishAndSto
     EXPECT_TRUE(log[0]["complete"].boolean);
 }
 
-TEST_F(Cancels, EscapeCancelsWithoutTheEvent) {
-    EXPECT_EQ(StartAndInterrupt([](HWND dialog) {
-                  PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
-                  PostMessageW(dialog, WM_KEYUP, VK_ESCAPE, 0);
-              }),
-              0);
-    EXPECT_EQ(recorder->Count(2), 0u);
+// The window of the dialog's thread that has the keyboard focus, where a
+// key the user presses goes.
+HWND FocusOf(HWND dialog) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) || !info.hwndFocus) return dialog;
+    return info.hwndFocus;
+}
+
+void PressKey(HWND dialog, UINT key) {
+    HWND focus = FocusOf(dialog);
+    const LPARAM press = 1 | (static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16);
+    PostMessageW(focus, WM_KEYDOWN, key, press);
+    PostMessageW(focus, WM_KEYUP, key, press | 0xC0000000);
+}
+
+// The user's ways out of a running upload, against the reference receiver
+// reading the first of two files slowly: Escape and the Cancel button (in
+// the dialog's language) cancel as the close box does, the page hears
+// CancelTransfer once and nothing more is sent; Enter leaves the batch
+// running to its end.
+TEST_F(Cancels, EscapeAndTheCancelButtonCancelAndTellThePageEnterDoesNothing) {
+    struct Way {
+        const char* name;
+        int language;
+        std::function<void(HWND)> press;
+        bool cancels;
+    };
+    std::wstring button_text;
+    const auto click_cancel_button = [&](HWND dialog) {
+        HWND button = GetDlgItem(dialog, IDCANCEL);
+        wchar_t text[64] = {};
+        GetWindowTextW(button, text, 64);
+        button_text = text;
+        RECT bounds = {};
+        GetClientRect(button, &bounds);
+        const LPARAM middle = MAKELPARAM(bounds.right / 2, bounds.bottom / 2);
+        PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+        PostMessageW(button, WM_LBUTTONUP, 0, middle);
+    };
+    const Way ways[] = {
+        {"Escape", 2, [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }, true},
+        {"the Cancel button", 1, click_cancel_button, true},
+        {"Enter", 2, [](HWND dialog) { PressKey(dialog, VK_RETURN); }, false},
+    };
+    const std::wstring first = File(L"first.bin", 24 * 1024 * 1024);
+    const std::wstring second = File(L"second.bin", 3000);
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        test::Put(control, L"SetBigLang", Var(way.language));
+        test::Call(control, L"AddUploadFile", {Var(L""), Var(L"")});
+        Queue(first);
+        Queue(second);
+        const size_t cancels_before = recorder->Count(2);
+        const size_t logged_before = test::SlowReceiverUploads().size();
+        test::DialogWatcher watcher([&](HWND dialog, const test::DialogWatcher::Sample& sample) {
+            if (sample.name != L"first.bin") return false;
+            Sleep(300);
+            way.press(dialog);
+            return true;
+        });
+        const int sent = test::Call(control, L"StartUpload",
+                                    {Var(test::SlowReceiverUrl(L"/upload.asp")), Var(L"cancels"), Var(L""), Var(L""),
+                                     Var(L"")})
+                             .Int();
+        std::vector<test::ReceivedUpload> log;
+        const size_t expected_requests = way.cancels ? 1 : 2;
+        test::PumpUntil(
+            [&] {
+                log = test::SlowReceiverUploads();
+                return log.size() >= logged_before + expected_requests;
+            },
+            15000);
+        test::PumpFor(1000);  // time for a request that should not come
+        log = test::SlowReceiverUploads();
+        log.erase(log.begin(), log.begin() + std::min(logged_before, log.size()));
+        if (way.cancels) {
+            EXPECT_EQ(sent, 0);
+            EXPECT_EQ(recorder->Count(2), cancels_before + 1);
+            ASSERT_EQ(log.size(), 1u) << "the second file is never sent";
+            EXPECT_EQ(log[0].result, "cut") << "the first stops on its way";
+            EXPECT_EQ(log[0].name, "first.bin");
+        } else {
+            EXPECT_EQ(sent, 2);
+            EXPECT_EQ(recorder->Count(2), cancels_before);
+            ASSERT_EQ(log.size(), 2u);
+            EXPECT_EQ(log[0].result, "stored");
+            EXPECT_EQ(log[1].result, "stored");
+        }
+    }
+    EXPECT_EQ(button_text, L"취소");
+    test::Put(control, L"SetBigLang", Var(2));
 }
 
 // A page may let go of the control inside CancelTransfer: the start

@@ -299,6 +299,29 @@ TEST_F(UploadTransport, NonAsciiTitleTravelsAsEscapedBytes) {
     EXPECT_EQ(log[0]["body_b64"].text, Base64(bytes));
 }
 
+// The page's values go as it gave them, but a control character in one would
+// end the request line and let the page write its own headers: each travels
+// as %XX and the request line stays whole.
+TEST_F(UploadTransport, ControlCharactersInThePagesValuesTravelEscaped) {
+    Job job;
+    job.path = MakeFile(L"notes.txt", Pattern(100));
+    job.page = Page(L"/ok/");
+    job.dst_folder = L"in\r\nX-Injected:1";
+    job.prefix = L"P\t";
+    job.file_data = L"D\n";
+    job.file_name = L"N\x7F";
+    job.sid = L"S\r";
+    ASSERT_EQ(Upload(job, nullptr), 1);
+
+    const test::Json log = LogOfCount(1);
+    ASSERT_EQ(log.size(), 1u);
+    const std::string target = log[0]["target"].text;
+    EXPECT_EQ(target, "/ok/?guid=" + GuidOf(target) +
+                          "&ext=txt&dir=in%0D%0AX-Injected:1&prefix=P%09&name=notes&filedata=D%0A&filename=N%7F"
+                          "&sid=S%0D");
+    EXPECT_EQ(log[0]["headers"]["x-injected"].kind, test::Json::Kind::Null);
+}
+
 TEST_F(UploadTransport, EmptyFileGoesAsOneRequestWithAnEmptyBody) {
     Job job;
     job.path = MakeFile(L"empty.log", "");
@@ -505,6 +528,9 @@ TEST_F(UploadTransport, FailuresBeforeAnyRequestOrRecord) {
         {readable, L"127.0.0.1/ok/"},                  // no colon at all
         {readable, L"//127.0.0.1:" + port + L"/ok/"},  // first colon at index 11: no scheme
         {readable, L"gopher1234:" + port + L"/ok/"},   // first colon at index 10
+        // A control character would reach the request line as it is.
+        {readable, Page(L"/ok/a\r\nX-Injected:1\r\n")},
+        {readable, Page(L"/ok/\x7F")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(test::Utf8(c.first + L" to " + c.second));

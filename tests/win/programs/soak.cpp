@@ -8,7 +8,7 @@
 // UPLOAD_BASE and DOWNLOAD_BASE are the loopback upload and download servers
 // (http://127.0.0.1:PORT); FOLDER is where the files to send and the cache
 // folder go. Downloads whose type has an open command (".cvs") are opened;
-// the others are programs the control never opens. Exit status 0 when every
+// the others are scripts the control never opens. Exit status 0 when every
 // batch returned what its kind should.
 #include <windows.h>
 
@@ -198,7 +198,9 @@ std::pair<int, int> Download(Page& page, int batch, Outcome outcome, bool opened
     if (outcome == Outcome::Cancelled) first = page.download_base + L"/slow/a.bin?size=200000&rate=32768";
     const std::wstring second = page.download_base + L"/file/b.bin?" + size;
     const std::wstring stem = L"s" + std::to_wstring(batch);
-    const std::wstring type = opened_type ? L".cvs" : L".exe";
+    // A script is never opened; two of them share a folder, as two programs
+    // could not.
+    const std::wstring type = opened_type ? L".cvs" : L".js";
 
     page.control.Call(L"AddDownloadUrlForCache", {L"", L"", L"", 0});
     page.control.Call(L"AddDownloadUrlForCache", {first, stem + L"a" + type, L"a" + type, 20000});
