@@ -28,31 +28,43 @@ set(WIN_DEFINES UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0
 set(WIN_LIBS ole32 oleaut32 uuid comctl32 wininet urlmon shlwapi shell32 user32 gdi32 advapi32 version)
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
-# Everything but the DLL entry points, so the test suite can link the same code.
-add_library(corvela_win STATIC ${CORE_SOURCES} ${WIN_SOURCES} ${GEN_DIR}/corvela_i.c)
-add_dependencies(corvela_win corvela_generated)
-target_include_directories(corvela_win PUBLIC ${CMAKE_SOURCE_DIR} ${GEN_DIR})
-target_compile_definitions(corvela_win PUBLIC ${WIN_DEFINES})
-target_compile_options(corvela_win PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type -Wno-missing-field-initializers>)
-target_link_libraries(corvela_win PUBLIC ${WIN_LIBS})
+# Options every layer, the module, the host and the tests are built with.
+add_library(corvela_windows_options INTERFACE)
+target_compile_definitions(corvela_windows_options INTERFACE ${WIN_DEFINES})
+target_link_libraries(corvela_windows_options INTERFACE ${WIN_LIBS})
+set(WARNINGS $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type -Wno-missing-field-initializers>)
+
+foreach(layer ${CORVELA_LAYERS})
+  corvela_add_layer(${layer} "${${layer}_CORE_SOURCES};${${layer}_WIN_SOURCES}" corvela_windows_options)
+  target_compile_options(corvela_${layer} PRIVATE ${WARNINGS})
+endforeach()
+# The control's identity (class, interfaces, library) comes from the IDL.
+target_sources(corvela_control PRIVATE ${GEN_DIR}/corvela_i.c)
+target_include_directories(corvela_control PUBLIC ${GEN_DIR})
+add_dependencies(corvela_control corvela_generated)
 
 set(RC_FILE ${CMAKE_SOURCE_DIR}/module/corvela.rc)
 set_source_files_properties(${RC_FILE} PROPERTIES OBJECT_DEPENDS "${GEN_DIR}/corvela.tlb;${GEN_DIR}/version.h;${BITMAPS};${CMAKE_SOURCE_DIR}/common/constants.h")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${GEN_DIR} -I${CMAKE_SOURCE_DIR}")
 
-add_library(corvela_ocx SHARED ${MODULE_ENTRY_SOURCES} ${RC_FILE} ${CMAKE_SOURCE_DIR}/module/corvela.def)
+# The module: its classes, registration and DLL entry points over the control.
+corvela_folder_includes(module module_includes)
+add_library(corvela_ocx SHARED ${module_WIN_SOURCES} ${MODULE_ENTRY_SOURCES} ${RC_FILE}
+            ${CMAKE_SOURCE_DIR}/module/corvela.def)
 set_target_properties(corvela_ocx PROPERTIES PREFIX "" OUTPUT_NAME CORVELA SUFFIX ".OCX")
-target_link_libraries(corvela_ocx PRIVATE corvela_win)
+target_include_directories(corvela_ocx PRIVATE ${module_includes})
+target_compile_options(corvela_ocx PRIVATE ${WARNINGS})
+target_link_libraries(corvela_ocx PRIVATE corvela_control)
 target_link_options(corvela_ocx PRIVATE ${STATIC_RUNTIME} -Wl,--enable-stdcall-fixup)
 
-# The page host: the same options as the module, the framework and common
-# code it names in host/sources.cmake, and the platform's libraries.
-add_executable(corvela_host ${HOST_CORE_SOURCES} ${HOST_WIN_SOURCES})
+# The page host, a client of the module like any browser: the framework,
+# never the control.
+corvela_folder_includes(host host_includes)
+add_executable(corvela_host ${host_CORE_SOURCES} ${host_WIN_SOURCES})
 set_target_properties(corvela_host PROPERTIES OUTPUT_NAME corvela-host)
-target_include_directories(corvela_host PRIVATE ${CMAKE_SOURCE_DIR})
-target_compile_definitions(corvela_host PRIVATE ${WIN_DEFINES})
-target_compile_options(corvela_host PRIVATE -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type -Wno-missing-field-initializers)
-target_link_libraries(corvela_host PRIVATE ole32 oleaut32 uuid urlmon shlwapi comctl32 user32 gdi32)
+target_include_directories(corvela_host PRIVATE ${host_includes})
+target_compile_options(corvela_host PRIVATE ${WARNINGS})
+target_link_libraries(corvela_host PRIVATE corvela_framework)
 target_link_options(corvela_host PRIVATE ${STATIC_RUNTIME} -municode)
 
 # GoogleTest built from Debian's sources with the same toolchain.
@@ -63,16 +75,23 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(corvela_win_tests ${WIN_TEST_SOURCES} ${RC_FILE})
-target_link_libraries(corvela_win_tests PRIVATE corvela_win gtest)
+target_link_libraries(corvela_win_tests PRIVATE corvela_control gtest)
 target_link_options(corvela_win_tests PRIVATE ${STATIC_RUNTIME})
 
 # Small programs the tests and benchmarks start (one source file each; they
-# may use the module's code, and carry its resources).
+# link the layers they use, and carry the module's resources).
+set(PROGRAM_USES_bench_download corvela_session)
+set(PROGRAM_USES_bench_wininet_get corvela_framework)
+set(PROGRAM_USES_bench_wininet_post corvela_transport)
+set(PROGRAM_USES_record_command_line corvela_common)
 file(GLOB WIN_PROGRAM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/programs/*.cpp)
 foreach(source ${WIN_PROGRAM_SOURCES})
   get_filename_component(name ${source} NAME_WE)
   add_executable(${name} ${source} ${RC_FILE})
-  target_link_libraries(${name} PRIVATE corvela_win)
+  if(NOT PROGRAM_USES_${name})
+    set(PROGRAM_USES_${name} corvela_control)  # programs that host the control
+  endif()
+  target_link_libraries(${name} PRIVATE ${PROGRAM_USES_${name}})
   target_link_options(${name} PRIVATE ${STATIC_RUNTIME} -municode)
 endforeach()
 # The field suite trusts its own certificate authority in its prefix.

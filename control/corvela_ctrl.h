@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "filelist/file_list_ctrl.h"
 #include "filelist/file_list_model.h"
+#include "filelist/list_owner.h"
 #include "framework/handles.h"
 #include "framework/ole_control.h"
 #include "session/transfer_job.h"
@@ -34,7 +35,7 @@ struct TransferQueues {
     SizeList sizes;
 };
 
-class CCorvelaCtrl final : public OleControl {
+class CCorvelaCtrl final : public OleControl, public FileListOwner {
 public:
     static HRESULT Create(REFIID iid, void** object);
     static const DispatchTable& Table();
@@ -101,18 +102,20 @@ public:
     // (queued, inserted, dropped, chosen, measured). With a policy, only the
     // pages it names; without one, the pages of the local machine, the local
     // intranet and trusted sites, and a container that tells no page.
-    bool LocalFilesAllowed() const;
+    bool LocalFilesAllowed() const override;
 
-    // What the list window reads through its owner.
-    const Text& HintText() const { return hint_text_; }
-    const Text& RefusalText() const { return refusal_text_; }
-    int32_t UseDbCl() const { return use_dbcl_; }
+    // The list window's owner (FileListOwner).
+    const Text& HintText() const override { return hint_text_; }
+    const Text& RefusalText() const override { return refusal_text_; }
+    int32_t UseDbCl() const override { return use_dbcl_; }
+    bool HoldWhileHandling() override { return AddRefUnlessDestroyed(); }
+    void LetGo() override { Release(); }
 
     // Fired by the list window and the progress dialog.
     void FireCancelTransfer();
-    void FireAttachAddFile(const Text& mfilename);
-    void FireClickCheckBox(const Text& UserList);
-    void FireDbClListFile(const Text& mPath, const Text& mUserList);
+    void FireAttachAddFile(const Text& mfilename) override;
+    void FireClickCheckBox(const Text& UserList) override;
+    void FireDbClListFile(const Text& mPath, const Text& mUserList) override;
 
 protected:
     bool OnMessage(const WindowMessage& message, LRESULT* result) override;

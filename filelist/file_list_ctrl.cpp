@@ -6,11 +6,11 @@
 
 #include "common/constants.h"
 #include "common/wide.h"
-#include "control/corvela_ctrl.h"
 #include "filelist/columns.h"
 #include "filelist/drop_filter.h"
 #include "filelist/empty_list_hint.h"
 #include "filelist/file_list_model.h"
+#include "filelist/list_events.h"
 #include "filelist/list_keys.h"
 #include "filelist/list_metrics.h"
 #include "framework/resources.h"
@@ -21,8 +21,6 @@ namespace {
 
 constexpr UINT_PTR SUBCLASS_ID = 1;
 constexpr UINT DROP_ITEM_COUNT = 0xFFFFFFFF;
-const Text DROPPED_PATH_END = u"|";
-const Text EXTENSION_LIMIT_CAPTION = u"File Extension Limit";
 const Text BROWSER_PROGRAM = u"Iexplore.exe";
 const Text OPEN_VERB = u"open";
 constexpr COLORREF BIG_MARKER_COLOUR = RGB(0, 0, 255);
@@ -87,8 +85,11 @@ RowStore& CFileListCtrl::Rows() {
 LRESULT CALLBACK CFileListCtrl::SubclassProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                                   UINT_PTR, DWORD_PTR self) {
     auto* list = reinterpret_cast<CFileListCtrl*>(self);
-    const OleControl::KeepAlive alive(list->owner_);
-    return list->OnMessage(window, message, wparam, lparam);
+    FileListOwner* owner = list->owner_;
+    const bool held = owner && owner->HoldWhileHandling();
+    const LRESULT result = list->OnMessage(window, message, wparam, lparam);
+    if (held) owner->LetGo();  // the list may be gone from here on
+    return result;
 }
 
 LRESULT CFileListCtrl::OnMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -122,39 +123,22 @@ LRESULT CFileListCtrl::OnDestroyed(HWND window, WPARAM wparam, LPARAM lparam) {
     return DefSubclassProc(window, WM_NCDESTROY, wparam, lparam);
 }
 
-// Each refused file gets its own message and the rest of the drop goes on;
-// the page hears once about every file that passed, in drop order.
 void CFileListCtrl::OnDropFiles(HWND window, HDROP raw_drop) {
     const DropHandle drop(raw_drop);
-    if (!owner_->LocalFilesAllowed()) return;  // the site lock refuses drops
     const UINT count = DragQueryFileW(raw_drop, DROP_ITEM_COUNT, nullptr, 0);
-    Text dropped_files;
-    bool accepted_any = false;
-    for (UINT item = 0; item < count; ++item) {
-        const Text path = DroppedPath(raw_drop, item);
-        if (const auto refusal = ExtensionRefusal(allowed_extensions_, path, owner_->RefusalText())) {
-            ShowMessage(*refusal, EXTENSION_LIMIT_CAPTION);
-            continue;
-        }
-        accepted_any = true;
-        if (IsFolderOrUnreadable(path)) {
-            ShowMessage(LoadResString(IDS_NO_FOLDERS), LoadResString(IDS_FOLDER_MESSAGE_CAPTION));
-            continue;
-        }
-        dropped_files += path + DROPPED_PATH_END;
-    }
-    if (!dropped_files.empty()) owner_->FireAttachAddFile(dropped_files);
-    if (accepted_any) DefSubclassProc(window, WM_DROPFILES, reinterpret_cast<WPARAM>(raw_drop), 0);
+    TextList paths;
+    for (UINT item = 0; item < count; ++item) paths.push_back(DroppedPath(raw_drop, item));
+    const DropPlatform platform{IsFolderOrUnreadable, ShowMessage, LoadResString(IDS_NO_FOLDERS),
+                                LoadResString(IDS_FOLDER_MESSAGE_CAPTION)};
+    if (DeliverDrop(*owner_, allowed_extensions_, paths, platform))
+        DefSubclassProc(window, WM_DROPFILES, reinterpret_cast<WPARAM>(raw_drop), 0);
 }
 
 // Space on the selected entry ticks or unticks it and tells the page as a
 // click on its check box does.
 bool CFileListCtrl::OnKeyDown(UINT key) {
     if (key == KEY_SPACE) {
-        const int row = CurrentRow();
-        if (row == NO_ROW) return true;
-        Rows().SetChecked(row, !Rows().IsChecked(row));
-        owner_->FireClickCheckBox(BuildUserList(Rows()));
+        DeliverClick(*owner_, Rows(), ClickTarget::Name, CurrentRow());
         return true;
     }
     if (!MovesSelection(key)) return false;
@@ -232,9 +216,6 @@ LRESULT CFileListCtrl::OnNotify(NMHDR& header) {
     }
 }
 
-// A click on a check box arrives before the list view flips it, so that row
-// counts as flipped; a click on a name flips the box here. Either way the
-// page hears the entries checked once the click has taken effect.
 // A page whose handler shows a message box pumps messages while the click
 // is still being handled; Wine's list view then reports the same click a
 // second time from its button-up. No user can click the list while the
@@ -248,30 +229,17 @@ void CFileListCtrl::OnClick(const NMITEMACTIVATE& click) {
         ~Done() { flag = false; }
     } done{handling_click_};
     const UINT hit = HitFlags(click.ptAction);
-    const int row = RowAtPoint(click.ptAction);
-    if (hit & LVHT_ONITEMSTATEICON) {
-        owner_->FireClickCheckBox(BuildUserList(Rows(), row));
-    } else if ((hit & LVHT_ONITEMLABEL) && row != NO_ROW) {
-        Rows().SetChecked(row, !Rows().IsChecked(row));
-        owner_->FireClickCheckBox(BuildUserList(Rows()));
-    }
+    const ClickTarget target = (hit & LVHT_ONITEMSTATEICON) ? ClickTarget::CheckBox
+                               : (hit & LVHT_ONITEMLABEL)   ? ClickTarget::Name
+                                                            : ClickTarget::Elsewhere;
+    DeliverClick(*owner_, Rows(), target, RowAtPoint(click.ptAction));
 }
 
-// Nothing is opened for a double click that names no entry: there is no
-// file to show.
 void CFileListCtrl::OnDoubleClick(const NMITEMACTIVATE& click) {
-    Text user_list;
-    if (HitFlags(click.ptAction) & LVHT_ONITEMSTATEICON) {
-        user_list = BuildUserList(Rows(), RowAtPoint(click.ptAction));
-        owner_->FireClickCheckBox(user_list);
-    }
-    const bool on_entry = click.iItem >= 0 && click.iItem < Rows().RowCount();
-    const Text path = on_entry ? Rows().CellText(click.iItem, COLUMN_FILEPATH) : Text();
-    if (owner_->UseDbCl() == 1) {
-        owner_->FireDbClListFile(path, user_list);
-    } else if (on_entry) {
-        OpenInBrowser(window_.Get(), path);
-    }
+    const bool on_check_box = (HitFlags(click.ptAction) & LVHT_ONITEMSTATEICON) != 0;
+    const int check_box_row = on_check_box ? RowAtPoint(click.ptAction) : NO_ROW;
+    if (const std::optional<Text> path = DeliverDoubleClick(*owner_, Rows(), on_check_box, check_box_row, click.iItem))
+        OpenInBrowser(window_.Get(), *path);
 }
 
 LRESULT CFileListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& draw) {

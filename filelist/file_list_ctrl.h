@@ -10,12 +10,11 @@
 #include <shellapi.h>
 
 #include "common/text.h"
+#include "filelist/list_owner.h"
 #include "filelist/list_view_rows.h"
 #include "framework/handles.h"
 
 namespace corvela {
-
-class CCorvelaCtrl;
 
 class CFileListCtrl {
 public:
@@ -26,9 +25,9 @@ public:
     // still exists.
     ~CFileListCtrl() { window_.Reset(); }
 
-    // The control whose events the window fires and whose texts it shows;
+    // The owner whose events the window fires and whose texts it shows;
     // set before the window is created.
-    void SetOwner(CCorvelaCtrl* owner) { owner_ = owner; }
+    void SetOwner(FileListOwner* owner) { owner_ = owner; }
 
     // Creates the list view window with the given styles over `rect` and
     // opens it to files dropped from the shell.
@@ -76,7 +75,7 @@ private:
 
     OwnedWindow window_;
     int dpi_ = 0;
-    CCorvelaCtrl* owner_ = nullptr;
+    FileListOwner* owner_ = nullptr;
     TextList allowed_extensions_;
     // Set while the page handles a click; see OnClick.
     bool handling_click_ = false;

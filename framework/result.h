@@ -16,6 +16,12 @@ inline HRESULT LastErrorResult() {
     return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
 
+// The thread's last error, or `fallback` when the platform left none.
+inline DWORD LastErrorOr(DWORD fallback) {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : fallback;
+}
+
 // The HRESULT for the exception being handled; call it only from a catch
 // block. A failed allocation is E_OUTOFMEMORY; any other exception is
 // E_UNEXPECTED.

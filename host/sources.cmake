@@ -1,9 +1,9 @@
 # The page host, corvela-host.exe. It is a client of the module like any
-# browser: it links the framework pieces it uses, never the control.
-list(APPEND HOST_CORE_SOURCES
+# browser: it links the framework, never the control.
+list(APPEND CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/host_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page.cpp)
-list(APPEND HOST_WIN_SOURCES
+list(APPEND WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/box_answerer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/browser_services.cpp
   ${CMAKE_CURRENT_LIST_DIR}/console.cpp
@@ -15,11 +15,4 @@ list(APPEND HOST_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/param_bag.cpp
   ${CMAKE_CURRENT_LIST_DIR}/script_engine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/user_input.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/watchdog.cpp
-  ${CMAKE_SOURCE_DIR}/common/language.cpp
-  ${CMAKE_SOURCE_DIR}/common/text.cpp
-  ${CMAKE_SOURCE_DIR}/framework/container_site.cpp
-  ${CMAKE_SOURCE_DIR}/framework/dispatch.cpp
-  ${CMAKE_SOURCE_DIR}/framework/drop_files.cpp
-  ${CMAKE_SOURCE_DIR}/framework/resources.cpp
-  ${CMAKE_SOURCE_DIR}/framework/window.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/watchdog.cpp)

@@ -8,8 +8,8 @@
 #include "common/wide.h"
 #include "framework/common_controls.h"
 #include "framework/resources.h"
+#include "session/cache_files.h"
 #include "session/transfer_worker.h"
-#include "transport/download_file.h"
 
 namespace corvela {
 namespace {

@@ -5,6 +5,8 @@
 #include "common/local_files.h"
 #include "common/wide.h"
 #include "framework/resources.h"
+#include "session/cache_files.h"
+#include "session/dialog_progress.h"
 #include "shell/platform_paths.h"
 #include "shell/runnable_file.h"
 #include "transport/download_file.h"
@@ -48,11 +50,12 @@ DWORD CKelDownloadThread::Run() {
 void CKelDownloadThread::RunUploads() {
     for (size_t i = 0; i < job_.files.size(); ++i) {
         if (!Running()) return;
-        CHttpUpload upload(&session_->running());
-        const int sent = upload.UploadFile(&session_->channel(), job_.files[i], EntryOrEmpty(job_.file_data, i),
-                                           job_.page, job_.dst_folder, EntryOrEmpty(job_.file_names, i), job_.sid,
-                                           job_.prefix, job_.user, job_.password, job_.auth_option);
-        if (!sent) return;  // the remaining files are not sent
+        const UploadRequest request{job_.files[i], job_.page,   EntryOrEmpty(job_.file_data, i), job_.dst_folder,
+                                    EntryOrEmpty(job_.file_names, i), job_.sid, job_.prefix, job_.user,
+                                    job_.password, job_.auth_option};
+        DialogProgress progress(&session_->channel(), session_->running(), PROGRESS_UPLOAD);
+        CHttpUpload upload;
+        if (!upload.UploadFile(request, progress).Succeeded()) return;  // the remaining files are not sent
     }
 }
 
@@ -92,8 +95,9 @@ void CKelDownloadThread::DownloadOne(size_t index, const RunnablePlaces& places)
         }
     }
     session_->SetCurrentTarget(plan.destination_name);
+    DialogProgress progress(&session_->channel(), session_->running(), PROGRESS_DOWNLOAD);
     Text target;
-    if (DownloadFile(&session_->channel(), plan.url, &target, plan.extension) != 1) return;
+    if (!DownloadFile({plan.url, Text(), plan.extension}, progress, &target).Succeeded()) return;
     // The name let the file through; what arrived may still be a program.
     if (!MayWriteToCache(canonical, CouldRunCode(canonical, target), places, facts)) {
         DeleteFileW(W(target));

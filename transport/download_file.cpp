@@ -11,8 +11,7 @@
 #include "common/wide.h"
 #include "framework/handles.h"
 #include "framework/resources.h"
-#include "session/progress_channel.h"
-#include "shell/platform_paths.h"
+#include "framework/result.h"
 #include "transport/cache_folder.h"
 #include "transport/download_progress.h"
 #include "transport/download_status.h"
@@ -24,7 +23,6 @@ namespace corvela {
 
 namespace {
 
-constexpr wchar_t TEMPORARY_PREFIX[] = L"Kel";
 constexpr DWORD BLOCK_BYTES = 4096;
 constexpr DWORD HEADER_TEXT_BYTES = 80;
 // Always from the server, never from the cache; the bytes as they are.
@@ -43,26 +41,22 @@ struct BodyLength {
 
 // Where one fetch reports its steps.
 struct Progress {
-    DownloadCallback callback;
-    void* context;
+    ProgressSink& sink;
     const Text& target;
 
-    bool Tell(uint64_t done, uint32_t total, int phase) const {
+    // False once the batch stopped.
+    bool Tell(TransferStep step, uint64_t done, uint32_t total) const {
         // The records carry 32-bit counts; a larger file wraps, as the dialog expects.
-        return callback == nullptr || callback(context, static_cast<uint32_t>(done), total, phase, target) != 0;
+        return sink.Report(step, static_cast<uint32_t>(done), total, target, Text());
     }
 };
 
 // A file error is told to the user; WinInet's own errors (no server,
 // unknown host, bad scheme, a connection that broke) are not.
-void ShowFileError(DWORD error) {
+TransferResult FailWithFileError(ProgressSink& sink, DWORD error, uint32_t status = 0) {
     if (const std::optional<FileErrorCause> cause = FileErrorCauseForPlatformError(error))
-        ModuleMessageBox(nullptr, FileErrorText(*cause), MB_OK);
-}
-
-int FailBeforeBody(DWORD error) {
-    ShowFileError(error);
-    return 0;
+        sink.ShowMessage(FileErrorText(*cause));
+    return TransferResult::Failure(error, status);
 }
 
 // A header of the reply as text; the library stops at the buffer's end.
@@ -103,53 +97,39 @@ uint32_t ExpectedTotalNow(HINTERNET request, const BodyLength& length, uint64_t 
 }
 
 // Copies the body block by block, never past its announced length (a
-// server may send more than it announced). False when a read or a write
-// failed or the dialog said stop; `written` counts what reached the file.
-bool CopyBlocks(HINTERNET request, HANDLE file, const BodyLength& length, const Progress& progress,
-                uint64_t* written) {
+// server may send more than it announced); `written` counts what reached
+// the file.
+TransferResult CopyBlocks(HINTERNET request, HANDLE file, const BodyLength& length, const Progress& progress,
+                          uint64_t* written) {
     char block[BLOCK_BYTES];
     for (;;) {
         const DWORD wanted = NextReadBytes(length.known, length.bytes, *written, BLOCK_BYTES);
-        if (wanted == 0) return true;
+        if (wanted == 0) return TransferResult::Success();
         DWORD read = 0;
-        if (!InternetReadFile(request, block, wanted, &read)) return false;
-        if (read == 0) return true;
+        if (!InternetReadFile(request, block, wanted, &read)) return TransferResult::Failure(GetLastError());
+        if (read == 0) return TransferResult::Success();
         DWORD stored = 0;
-        if (!WriteFile(file, block, read, &stored, nullptr)) {
-            ShowFileError(GetLastError());  // a full disk, most likely
-            return false;
-        }
-        if (stored != read) return false;
+        if (!WriteFile(file, block, read, &stored, nullptr))
+            return FailWithFileError(progress.sink, GetLastError());  // a full disk, most likely
+        if (stored != read) return TransferResult::Failure(ERROR_WRITE_FAULT);
         *written += read;
-        if (!progress.Tell(*written, ExpectedTotalNow(request, length, *written), DOWNLOAD_PHASE_PROGRESS))
-            return false;
+        if (!progress.Tell(TransferStep::Progress, *written, ExpectedTotalNow(request, length, *written)))
+            return TransferResult::Stop();
     }
 }
 
-bool SaveBody(HINTERNET request, HANDLE file, const Progress& progress) {
+TransferResult SaveBody(HINTERNET request, HANDLE file, const Progress& progress) {
     BodyLength length;
-    if (!MeasureLength(request, &length)) return false;
-    if (!progress.Tell(0, ExpectedTotalNow(request, length, 0), DOWNLOAD_PHASE_START)) return false;
+    if (!MeasureLength(request, &length)) return TransferResult::Failure(LastErrorOr(ERROR_SEEK));
+    if (!progress.Tell(TransferStep::Start, 0, ExpectedTotalNow(request, length, 0))) return TransferResult::Stop();
     uint64_t written = 0;
-    if (!CopyBlocks(request, file, length, progress, &written)) return false;
+    const TransferResult copied = CopyBlocks(request, file, length, progress, &written);
+    if (!copied.Succeeded()) return copied;
     // A connection that broke early ends the body without an error.
-    if (!BodyComplete(length.known, length.bytes, written)) return false;
-    return progress.Tell(written, static_cast<uint32_t>(written), DOWNLOAD_PHASE_END);
-}
-
-// The dialog a download reports to, and the count of its last record: one
-// per download, so downloads on different threads never mix their counts.
-struct DownloadReport {
-    ProgressChannel* channel;
-    DownloadProgressCounter counter;
-};
-
-int DownloadProgress(void* context, uint32_t done, uint32_t total, int phase, const Text& target) {
-    auto* report = static_cast<DownloadReport*>(context);
-    auto record = std::make_unique<ProgressRecord>(report->counter.Make(done, total, phase, target));
-    if (!report->channel) return 1;  // nobody to tell: the download goes on
-    // The dialog answers 1024 to go on and 0 to stop; an undelivered record also stops.
-    return report->channel->Send(PROGRESS_DOWNLOAD, std::move(record)) != 0 ? 1 : 0;
+    if (!BodyComplete(length.known, length.bytes, written))
+        return TransferResult::Failure(ERROR_INTERNET_CONNECTION_RESET);
+    if (!progress.Tell(TransferStep::Done, written, static_cast<uint32_t>(written))) return TransferResult::Stop();
+    return TransferResult::Success();
 }
 
 // The header as text, however long; empty when the reply has none.
@@ -181,17 +161,20 @@ Text RedirectTarget(HINTERNET request, const Text& from) {
 // The final reply into the file. Only a 2xx answer with the file's own bytes
 // is the file: an error page (a front end's 502, a proxy's 407) or a body in
 // an encoding nobody asked for is never saved, let alone opened.
-int SaveReply(HINTERNET request, uint32_t status, const Text& target_path, const Progress& progress) {
-    if (!IsSuccessStatus(status)) return 0;
-    if (!IsUnencodedBody(HeaderText(request, HTTP_QUERY_CONTENT_ENCODING))) return 0;
+TransferResult SaveReply(HINTERNET request, uint32_t status, const Text& target_path, const Progress& progress) {
+    if (!IsSuccessStatus(status)) return TransferResult::Failure(0, status);
+    if (!IsUnencodedBody(HeaderText(request, HTTP_QUERY_CONTENT_ENCODING)))
+        return TransferResult::Failure(ERROR_UNSUPPORTED_TYPE, status);
     KernelHandle file(
         CreateFileW(W(target_path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return 0;
-    return SaveBody(request, file.Get(), progress) ? 1 : 0;
+    if (!file) return TransferResult::Failure(GetLastError(), status);
+    TransferResult saved = SaveBody(request, file.Get(), progress);
+    saved.http_status = status;
+    return saved;
 }
 
 Text TemporaryTarget(const Text& extension) {
-    const Text unique = MakeTempFileName(Text(), FromW(TEMPORARY_PREFIX));
+    const Text unique = MakeTempFileName(Text(), TEMPORARY_FILE_PREFIX);
     // Without a unique name the extension alone would be a path relative to
     // whatever the current folder is.
     if (unique.empty()) return Text();
@@ -200,38 +183,35 @@ Text TemporaryTarget(const Text& extension) {
     return TemporaryTargetFromUniqueName(unique, extension);
 }
 
-bool CreateOneFolder(const Text& path) { return CreateDirectoryW(W(path), nullptr) != FALSE; }
-
 }  // namespace
 
-int DownloadFile(ProgressChannel* channel, const Text& url, Text* target_path, const Text& extension) {
-    const bool temporary = target_path->empty();
-    if (temporary) *target_path = TemporaryTarget(extension);
-    if (target_path->empty()) return 0;
-    DownloadReport report{channel, {}};
-    const int fetched = FetchUrlToFile(url, *target_path, DownloadProgress, &report);
+TransferResult DownloadFile(const DownloadRequest& request, ProgressSink& sink, Text* saved_path) {
+    const bool temporary = request.target_path.empty();
+    *saved_path = temporary ? TemporaryTarget(request.extension) : request.target_path;
+    if (saved_path->empty()) return TransferResult::Failure(LastErrorOr(ERROR_PATH_NOT_FOUND));
+    const TransferResult fetched = FetchUrlToFile(request.url, *saved_path, sink);
     // What a failed download wrote under its temporary name is nobody's
     // file: it goes, so that nothing half-written stays behind.
-    if (fetched != 1 && temporary) DeleteFileW(W(*target_path));
+    if (!fetched.Succeeded() && temporary) DeleteFileW(W(*saved_path));
     return fetched;
 }
 
-int FetchUrlToFile(const Text& url, const Text& target_path, DownloadCallback callback, void* context) {
+TransferResult FetchUrlToFile(const Text& url, const Text& target_path, ProgressSink& sink) {
     // A control character would go on the wire as it is: no request for it.
-    if (url.empty() || HoldsControlUnit(url)) return 0;
+    if (url.empty() || HoldsControlUnit(url)) return TransferResult::Failure(ERROR_INTERNET_INVALID_URL);
     InternetHandle library(InternetOpenW(W(ModuleTitle()), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!library) return FailBeforeBody(GetLastError());
+    if (!library) return FailWithFileError(sink, GetLastError());
     Text address = UrlEncode(url, EncodeMode::Url);
     for (int redirects = 0;; ++redirects) {
         InternetHandle request(InternetOpenUrlW(library.Get(), W(address), nullptr, 0, OPEN_URL_FLAGS, 0));
-        if (!request) return FailBeforeBody(GetLastError());
+        if (!request) return FailWithFileError(sink, GetLastError());
         Text status_text;
         if (!QueryHeaderText(request.Get(), HTTP_QUERY_STATUS_CODE, &status_text))
-            return FailBeforeBody(GetLastError());
+            return FailWithFileError(sink, GetLastError());
         const uint32_t status = LeadingDecimal(status_text);
         const Text next = IsRedirectStatus(status) ? RedirectTarget(request.Get(), address) : Text();
-        if (next.empty()) return SaveReply(request.Get(), status, target_path, Progress{callback, context, target_path});
-        if (redirects == REDIRECTS_FOLLOWED) return 0;
+        if (next.empty()) return SaveReply(request.Get(), status, target_path, Progress{sink, target_path});
+        if (redirects == REDIRECTS_FOLLOWED) return TransferResult::Failure(ERROR_HTTP_REDIRECT_FAILED, status);
         address = next;
     }
 }
@@ -248,22 +228,5 @@ Text MakeTempFileName(const Text& folder, const Text& prefix) {
     if (GetTempFileNameW(W(where), W(prefix), 0, path) == 0) return Text();
     return FromW(path);
 }
-
-bool MoveIntoCache(const Text& saved, const Text& cache_folder, const Text& cache_path) {
-    if (MoveFileExW(W(saved), W(cache_path), 0)) return true;
-    if (GetLastError() != ERROR_NOT_SAME_DEVICE) return false;
-    const Text copy = MakeTempFileName(cache_folder, FromW(TEMPORARY_PREFIX));
-    if (copy.empty()) return false;
-    if (!CopyFileW(W(saved), W(copy), FALSE) || !MoveFileExW(W(copy), W(cache_path), 0)) {
-        DeleteFileW(W(copy));
-        return false;
-    }
-    DeleteFileW(W(saved));
-    return true;
-}
-
-std::optional<Text> ExpandCacheFolderText(const Text& page_text) { return ExpandCacheFolder(page_text, LookUpSpecialFolder); }
-
-bool CreateFolderTree(const Text& path) { return CreateFolderPath(path, CreateOneFolder); }
 
 }  // namespace corvela

@@ -4,23 +4,6 @@
 
 namespace corvela {
 
-namespace {
-constexpr int32_t PHASE_TO_STAGE = STAGE_START - DOWNLOAD_PHASE_START;
-}
-
-ProgressRecord DownloadProgressCounter::Make(uint32_t done, uint32_t total, int32_t phase,
-                                             const Text& target) {
-    if (phase == DOWNLOAD_PHASE_START) last_done_ = 0;
-    ProgressRecord record;
-    record.done = done;
-    record.total = total;
-    record.stage = phase + PHASE_TO_STAGE;
-    record.delta = done - last_done_;
-    record.name = target;
-    last_done_ = done;
-    return record;
-}
-
 uint32_t ExpectedTotal(bool length_known, uint32_t reported_length, uint32_t bytes_ready,
                        uint32_t bytes_written) {
     return length_known ? reported_length : bytes_ready + bytes_written;

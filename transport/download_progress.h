@@ -1,38 +1,14 @@
-// The records a download reports to its progress dialog, and the rules for
-// the byte counts they carry. Pure logic: the Windows transport measures the
-// counts and sends the records.
+// The rules for the byte counts a download reports: its expected total,
+// when its body is complete and how much the next read asks for. Pure logic:
+// the Windows transport measures the counts.
 #pragma once
 
 #include <cstdint>
-
-#include "common/text.h"
-#include "session/progress_protocol.h"
 
 namespace corvela {
 
 // What the library reports for a length it cannot tell in advance.
 constexpr uint32_t LENGTH_NOT_ANNOUNCED = 0xFFFFFFFF;
-
-// Phases of the download progress callback; a record's stage is phase + 3.
-enum DownloadPhase : int32_t {
-    DOWNLOAD_PHASE_START = 0,
-    DOWNLOAD_PHASE_PROGRESS = 1,
-    DOWNLOAD_PHASE_END = 2,
-};
-
-// Builds the records of one download. Each download owns its counter, so two
-// downloads on two threads never mix their counts.
-class DownloadProgressCounter {
-public:
-    // The record for one callback: {done, total, stage = phase + 3,
-    // delta = done - the done of the previous record (modulo 2^32),
-    // name = target, empty reply}. The start phase resets the previous done
-    // to 0 first.
-    ProgressRecord Make(uint32_t done, uint32_t total, int32_t phase, const Text& target);
-
-private:
-    uint32_t last_done_ = 0;
-};
 
 // The total a record announces: the reported length when it is known, else
 // the bytes the library holds ready plus the bytes already written (modulo

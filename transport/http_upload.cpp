@@ -45,65 +45,76 @@ Text MakeGuidText() {
     return GuidText(guid.Data1, guid.Data2, guid.Data3, guid.Data4);
 }
 
-CHttpUpload::CHttpUpload(const RunningFlag* running, HttpLibrary* library, uint32_t piece_bytes)
-    : library_(library ? library : &system_library_), running_(running), piece_bytes_(piece_bytes) {}
+CHttpUpload::CHttpUpload(HttpLibrary* library, uint32_t piece_bytes)
+    : library_(library ? library : &system_library_), piece_bytes_(piece_bytes) {}
 
 CHttpUpload::~CHttpUpload() {
     CloseHandles();
     source_.Reset();
 }
 
-int CHttpUpload::UploadFile(ProgressChannel* channel, const Text& local_path, const Text& file_data,
-                            const Text& page, const Text& dst_folder, const Text& file_name, const Text& sid,
-                            const Text& prefix, const Text& user, const Text& password, int32_t auth_option) {
-    channel_ = channel;
-    url_ = SplitUrl(page);
+TransferResult CHttpUpload::UploadFile(const UploadRequest& request, ProgressSink& sink) {
+    sink_ = &sink;
+    url_ = SplitUrl(request.page);
     // A control character in the page URL would reach the request line
     // unescaped (its path goes as it is), so such a URL is no page to send to.
-    if (!IsHttpScheme(url_.scheme) || HoldsControlUnit(page)) return 0;
-    const FileNameParts name = SplitFileName(local_path);
+    if (!IsHttpScheme(url_.scheme) || HoldsControlUnit(request.page))
+        return TransferResult::Failure(ERROR_INTERNET_INVALID_URL);
+    const FileNameParts name = SplitFileName(request.local_path);
     title_ = name.title;
-    target_ = BuildObjectName(
-        url_.path, UploadQuery{MakeGuidText(), name.title, name.extension, dst_folder, prefix, file_data, file_name, sid});
-    local_path_ = local_path;
-    user_ = user;
-    password_ = password;
-    auth_option_ = auth_option;
-    if (!OpenSource()) return 0;
+    target_ = BuildObjectName(url_.path, UploadQuery{MakeGuidText(), name.title, name.extension, request.dst_folder,
+                                                     request.prefix, request.file_data, request.file_name,
+                                                     request.sid});
+    local_path_ = request.local_path;
+    user_ = request.user;
+    password_ = request.password;
+    auth_option_ = request.auth_option;
+    if (!OpenSource()) return Result(false);
     // An empty file still goes as one request, so the server learns of it.
     do {
-        if (!SendPiece()) return 0;
+        if (!SendPiece()) return Result(false);
         CloseHandles();
     } while (position_ < file_length_);
-    return 1;
+    return Result(true);
+}
+
+TransferResult CHttpUpload::Result(bool sent) const {
+    if (sent) return TransferResult::Success(status_);
+    if (stopped_) return TransferResult::Stop(status_);
+    return TransferResult::Failure(failure_, status_);
+}
+
+bool CHttpUpload::Fail(DWORD error) {
+    if (failure_ == 0) failure_ = error;
+    return false;
 }
 
 bool CHttpUpload::OpenSource() {
-    if (!FileExists(local_path_)) return false;
+    if (!FileExists(local_path_)) return Fail(ERROR_FILE_NOT_FOUND);
     source_.Reset(CreateFileW(W(local_path_), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size = {};
-    if (!source_ || !GetFileSizeEx(source_.Get(), &size)) return false;
-    if (static_cast<uint64_t>(size.QuadPart) > UPLOAD_LARGEST_FILE_BYTES) return false;
+    if (!source_ || !GetFileSizeEx(source_.Get(), &size)) return Fail(GetLastError());
+    if (static_cast<uint64_t>(size.QuadPart) > UPLOAD_LARGEST_FILE_BYTES) return Fail(ERROR_FILE_TOO_LARGE);
     file_length_ = static_cast<uint32_t>(size.QuadPart);
     return true;
 }
 
 bool CHttpUpload::SendPiece() {
     internet_.Reset(library_->OpenInternet(UPLOAD_USER_AGENT, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!internet_) return false;
+    if (!internet_) return Fail(library_->LastError());
     connection_.Reset(library_->Connect(internet_.Get(), W(url_.server), url_.port, W(user_), W(password_),
                                         INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection_) return false;
+    if (!connection_) return Fail(library_->LastError());
     const DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | (UsesTls(url_) ? INTERNET_FLAG_SECURE : 0);
     request_.Reset(library_->OpenRequest(connection_.Get(), L"POST", W(target_), nullptr, nullptr, nullptr, flags, 0));
-    if (!request_) return false;
+    if (!request_) return Fail(library_->LastError());
     DWORD timeout = UPLOAD_RECEIVE_TIMEOUT_MS;
     library_->SetOption(request_.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
     if (!WriteBody()) return false;
     Text reply;
     if (!ReadReply(&reply)) return false;
-    Notify(STAGE_DONE, position_, std::move(reply));
+    Notify(TransferStep::Done, position_, reply);
     return true;
 }
 
@@ -112,12 +123,12 @@ bool CHttpUpload::WriteBody() {
     const uint32_t piece_end = piece_start + std::min(file_length_ - piece_start, piece_bytes_);
     bool pre_pass_due = auth_option_ != 0;
     for (int attempt = 0; attempt < UPLOAD_ATTEMPTS_PER_PIECE; ++attempt) {
-        if (!SeekTo(piece_start)) return false;
+        if (!SeekTo(piece_start)) return Fail(GetLastError());
         INTERNET_BUFFERSW buffers = {};
         buffers.dwStructSize = sizeof buffers;
         buffers.dwBufferTotal = piece_end - piece_start;
-        if (!library_->SendRequestEx(request_.Get(), &buffers, nullptr, 0, 0)) return false;
-        if (!TlsAsAsked()) return false;
+        if (!library_->SendRequestEx(request_.Get(), &buffers, nullptr, 0, 0)) return Fail(library_->LastError());
+        if (!TlsAsAsked()) return Fail(ERROR_INTERNET_SECURITY_CHANNEL_ERROR);
         if (pre_pass_due) {
             // Ending the request before its body lets the library run an
             // authentication handshake without sending the file twice. A
@@ -128,12 +139,12 @@ bool CHttpUpload::WriteBody() {
             if (EndRequest() != Ending::Retry) return false;
             continue;
         }
-        Notify(STAGE_START, piece_start);
+        Notify(TransferStep::Start, piece_start);
         if (!WriteBlocks(piece_end)) return false;
         const Ending ending = EndRequest();
         if (ending != Ending::Retry) return ending == Ending::Completed;
     }
-    return false;
+    return Fail(ERROR_INTERNET_FORCE_RETRY);  // the library never stopped asking
 }
 
 // A block that cannot be read, or a file that ends early (others may write to
@@ -143,12 +154,16 @@ bool CHttpUpload::WriteBlocks(uint32_t piece_end) {
     while (position_ < piece_end) {
         const DWORD wanted = std::min<uint32_t>(UPLOAD_BLOCK_BYTES, piece_end - position_);
         DWORD read = 0;
-        if (!ReadFile(source_.Get(), block, wanted, &read, nullptr) || read == 0) return false;
+        if (!ReadFile(source_.Get(), block, wanted, &read, nullptr)) return Fail(GetLastError());
+        if (read == 0) return Fail(ERROR_HANDLE_EOF);
         position_ += read;
-        Notify(STAGE_PROGRESS, position_);
-        if (!IsRunning(running_)) return false;
+        if (!Notify(TransferStep::Progress, position_)) {
+            stopped_ = true;
+            return false;
+        }
         DWORD written = 0;
-        if (!library_->WriteData(request_.Get(), block, read, &written) || written != read) return false;
+        if (!library_->WriteData(request_.Get(), block, read, &written)) return Fail(library_->LastError());
+        if (written != read) return Fail(ERROR_WRITE_FAULT);
     }
     return true;
 }
@@ -169,9 +184,14 @@ bool CHttpUpload::TlsAsAsked() {
 // library reports as a completed request with no status line, where Windows'
 // fails it.
 CHttpUpload::Ending CHttpUpload::EndRequest() {
-    if (library_->EndRequest(request_.Get(), nullptr, 0, 0))
-        return IsSuccessStatus(library_->StatusCode(request_.Get())) ? Ending::Completed : Ending::Failed;
-    return library_->LastError() == ERROR_INTERNET_FORCE_RETRY ? Ending::Retry : Ending::Failed;
+    if (library_->EndRequest(request_.Get(), nullptr, 0, 0)) {
+        status_ = library_->StatusCode(request_.Get());
+        return IsSuccessStatus(status_) ? Ending::Completed : Ending::Failed;
+    }
+    const DWORD error = library_->LastError();
+    if (error == ERROR_INTERNET_FORCE_RETRY) return Ending::Retry;
+    Fail(error);
+    return Ending::Failed;
 }
 
 bool CHttpUpload::ReadReply(Text* reply) {
@@ -179,7 +199,7 @@ bool CHttpUpload::ReadReply(Text* reply) {
     char block[REPLY_BLOCK_BYTES];
     for (;;) {
         DWORD read = 0;
-        if (!library_->ReadData(request_.Get(), block, REPLY_BLOCK_BYTES, &read)) return false;
+        if (!library_->ReadData(request_.Get(), block, REPLY_BLOCK_BYTES, &read)) return Fail(library_->LastError());
         if (read == 0) break;
         if (!accumulator.Append(ThroughAnsiCodePage(DecodeReplyBlock(block, read)))) return false;
     }
@@ -194,15 +214,8 @@ bool CHttpUpload::SeekTo(uint32_t position) {
     return true;
 }
 
-void CHttpUpload::Notify(int32_t stage, uint32_t done, Text reply) {
-    if (!channel_) return;
-    auto record = std::make_unique<ProgressRecord>();
-    record->done = done;
-    record->total = file_length_;
-    record->stage = stage;
-    record->name = local_path_;
-    record->reply = std::move(reply);
-    channel_->Post(PROGRESS_UPLOAD, std::move(record));
+bool CHttpUpload::Notify(TransferStep step, uint32_t done, const Text& reply) {
+    return sink_->Report(step, done, file_length_, local_path_, reply);
 }
 
 void CHttpUpload::CloseHandles() {

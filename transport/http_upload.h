@@ -1,5 +1,5 @@
 // Sends one local file to the server as raw POST bodies over WinInet and
-// collects the server's reply, posting progress records to the dialog.
+// collects the server's reply, telling a ProgressSink of every step.
 #pragma once
 
 #include <windows.h>
@@ -8,10 +8,10 @@
 
 #include "common/text.h"
 #include "framework/handles.h"
-#include "session/progress_channel.h"
-#include "session/progress_protocol.h"
 #include "transport/http_library.h"
+#include "transport/progress_sink.h"
 #include "transport/split_url.h"
+#include "transport/transfer_result.h"
 #include "transport/upload_limits.h"
 
 namespace corvela {
@@ -27,23 +27,34 @@ constexpr int UPLOAD_ATTEMPTS_PER_PIECE = 8;
 // as sent, so it fails before any request.
 constexpr uint64_t UPLOAD_LARGEST_FILE_BYTES = 0xFFFFFFFFull;
 
+// One file to send, and where.
+struct UploadRequest {
+    Text local_path;
+    Text page;        // the page URL the requests go to
+    Text file_data;   // the page's data text for the file
+    Text dst_folder;
+    Text file_name;   // the name the page set with AddFilename
+    Text sid;
+    Text prefix;
+    Text user;
+    Text password;
+    int32_t auth_option = 0;  // nonzero: a request without a body first, for an authentication handshake
+};
+
 // One object per file: constructed, UploadFile once, destroyed.
 class CHttpUpload {
 public:
-    // `running` is the dialog's running flag, read once per body block; a
-    // null flag reads as cleared. A null `library` means the system's WinInet.
-    // `piece_bytes` exists for tests, which need pieces of a few bytes.
-    explicit CHttpUpload(const RunningFlag* running, HttpLibrary* library = nullptr,
-                         uint32_t piece_bytes = UPLOAD_PIECE_BYTES);
+    // A null `library` means the system's WinInet. `piece_bytes` exists for
+    // tests, which need pieces of a few bytes.
+    explicit CHttpUpload(HttpLibrary* library = nullptr, uint32_t piece_bytes = UPLOAD_PIECE_BYTES);
     ~CHttpUpload();
     CHttpUpload(const CHttpUpload&) = delete;
     CHttpUpload& operator=(const CHttpUpload&) = delete;
 
-    // 1 when every request of the file succeeded and every reply was
-    // accepted, else 0. Records go to `channel`, which may be null.
-    int UploadFile(ProgressChannel* channel, const Text& local_path, const Text& file_data, const Text& page,
-                   const Text& dst_folder, const Text& file_name, const Text& sid, const Text& prefix,
-                   const Text& user, const Text& password, int32_t auth_option);
+    // Sends the file, telling `sink` of each step; the sink's answer after a
+    // body block says whether the batch still runs. Succeeded when every
+    // request of the file succeeded and every reply was accepted.
+    TransferResult UploadFile(const UploadRequest& request, ProgressSink& sink);
 
 private:
     enum class Ending { Completed, Retry, Failed };
@@ -56,12 +67,15 @@ private:
     Ending EndRequest();
     bool ReadReply(Text* reply);
     bool SeekTo(uint32_t position);
-    void Notify(int32_t stage, uint32_t done, Text reply = Text());
+    // False once the batch stopped.
+    bool Notify(TransferStep step, uint32_t done, const Text& reply = Text());
+    // Keeps the cause of the first failure; always false.
+    bool Fail(DWORD error);
+    TransferResult Result(bool sent) const;
     void CloseHandles();
 
     WinInetLibrary system_library_;
     HttpLibrary* library_;
-    const RunningFlag* running_;
     const uint32_t piece_bytes_;
     InternetHandle internet_;
     InternetHandle connection_;
@@ -69,7 +83,10 @@ private:
     KernelHandle source_;
     uint32_t file_length_ = 0;
     uint32_t position_ = 0;
-    ProgressChannel* channel_ = nullptr;
+    ProgressSink* sink_ = nullptr;
+    DWORD failure_ = 0;      // the platform's error of the first call that failed
+    uint32_t status_ = 0;    // the status of the server's last answer
+    bool stopped_ = false;   // the batch stopped during the body
     UrlParts url_;
     Text target_;
     Text title_;

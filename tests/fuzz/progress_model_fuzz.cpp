@@ -8,7 +8,7 @@
 
 #include "fuzz_support.h"
 #include "session/progress_model.h"
-#include "transport/download_progress.h"
+#include "session/progress_records.h"
 
 using namespace corvela;
 
@@ -125,8 +125,8 @@ private:
         const uint32_t done = in_.Number();
         const uint32_t total = in_.Flag() ? done : in_.Number();
         target_ = in_.Line();
-        if (phase == DOWNLOAD_PHASE_START) last_done_ = 0;
-        const ProgressRecord record = counter_.Make(done, total, phase, target_);
+        if (phase == 0) last_done_ = 0;
+        const ProgressRecord record = counter_.Make(done, total, static_cast<TransferStep>(phase), target_);
         REQUIRE(record.stage == phase + STAGE_START && record.delta == done - last_done_);
         REQUIRE(record.done == done && record.total == total && record.name == target_ && record.reply.empty());
         last_done_ = done;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <wininet.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -20,6 +21,8 @@
 #include "common/local_files.h"
 #include "common/wide.h"
 #include "framework/resources.h"
+#include "session/cache_files.h"
+#include "session/dialog_progress.h"
 #include "session/progress_channel.h"
 #include "support.h"
 #include "transport/download_file.h"
@@ -90,8 +93,18 @@ std::vector<int> RunOnWorkers(const std::vector<std::function<int()>>& downloads
 
 int RunOnWorker(const std::function<int()>& download) { return RunOnWorkers({download}).front(); }
 
+// One download into `*target` (a temporary name when empty) that reports to
+// `receiver` as to the dialog, on the calling thread; `*target` receives
+// where the file was saved.
+corvela::TransferResult Fetch(Receiver& receiver, const Text& url, Text* target, const Text& extension = Text()) {
+    corvela::RunningFlag running{1};
+    corvela::DialogProgress progress(&receiver.channel, running, corvela::PROGRESS_DOWNLOAD);
+    return corvela::DownloadFile({url, *target, extension}, progress, target);
+}
+
+// The same on a worker thread: 1 when the file was fetched, else 0.
 int Download(Receiver& receiver, const std::wstring& url, Text* target, const std::wstring& extension = L"") {
-    return RunOnWorker([&] { return corvela::DownloadFile(&receiver.channel, T(url), target, T(extension)); });
+    return RunOnWorker([&] { return Fetch(receiver, T(url), target, T(extension)).Succeeded() ? 1 : 0; });
 }
 
 struct Expected {
@@ -331,8 +344,8 @@ TEST_F(DownloadTransport, TwoDownloadsAtOnceKeepTheirOwnCounts) {
     const std::wstring first_url = FileUrl(L"slow", first_size, 11, L"&rate=400000");
     const std::wstring second_url = FileUrl(L"slow", second_size, 12, L"&rate=300000");
     const std::vector<int> results = RunOnWorkers({
-        [&] { return corvela::DownloadFile(&first.channel, T(first_url), &first_target, u""); },
-        [&] { return corvela::DownloadFile(&second.channel, T(second_url), &second_target, u""); },
+        [&] { return Fetch(first, T(first_url), &first_target).Succeeded() ? 1 : 0; },
+        [&] { return Fetch(second, T(second_url), &second_target).Succeeded() ? 1 : 0; },
     });
     EXPECT_EQ(results, (std::vector<int>{1, 1}));
     ASSERT_FALSE(first.arrivals.empty());
@@ -352,7 +365,7 @@ TEST_F(DownloadTransport, FileErrorsAreShownWinInetErrorsAreNot) {
     DWORD worker_thread = 0;
     EXPECT_EQ(RunOnWorker([&] {
                   worker_thread = GetCurrentThreadId();
-                  return corvela::DownloadFile(&receiver.channel, u"http:///x", &target, u"");
+                  return Fetch(receiver, u"http:///x", &target).Succeeded() ? 1 : 0;
               }),
               0);
     std::vector<test::MessageBoxWatcher::Seen> seen = watcher_.seen();
@@ -367,6 +380,34 @@ TEST_F(DownloadTransport, FileErrorsAreShownWinInetErrorsAreNot) {
     EXPECT_TRUE(receiver.records.empty());
     EXPECT_FALSE(test::FileExists(Wide(target)));
     expected_boxes_ = 1;
+}
+
+// A failed download says why: the server's refusal with its status, the
+// network's failure with WinInet's error, and neither for a file that came.
+TEST_F(DownloadTransport, TheResultKeepsTheCause) {
+    struct Case {
+        std::wstring url;
+        corvela::TransferResult::Outcome outcome;
+        uint32_t platform_error;
+        uint32_t http_status;
+    };
+    using Outcome = corvela::TransferResult::Outcome;
+    const Case cases[] = {
+        {FileUrl(L"file", 10, 1), Outcome::Succeeded, 0, 200},
+        {test::DownloadUrl(L"/status/404/x"), Outcome::Failed, 0, 404},
+        {test::DownloadUrl(L"/status/502/x"), Outcome::Failed, 0, 502},
+        {L"http://127.0.0.1:1/x", Outcome::Failed, ERROR_INTERNET_CANNOT_CONNECT, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(test::Utf8(c.url));
+        Receiver receiver;
+        Text target;
+        const corvela::TransferResult result = Fetch(receiver, T(c.url), &target);
+        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(result.platform_error, c.platform_error);
+        EXPECT_EQ(result.http_status, c.http_status);
+        DeleteFileW(Wide(target).c_str());
+    }
 }
 
 TEST(DownloadFolders, ExpandsThePageTextAndCreatesMissingLevels) {

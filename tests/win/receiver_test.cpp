@@ -10,6 +10,7 @@
 #include "common/wide.h"
 #include "corvela_h.h"
 #include "framework/handles.h"
+#include "session/dialog_progress.h"
 #include "support.h"
 #include "transport/download_file.h"
 #include "transport/http_upload.h"
@@ -29,7 +30,9 @@ corvela::Text T(const std::wstring& text) { return corvela::FromW(text.c_str(), 
 // The file at a URL as the download transport saves it.
 std::string Fetch(const std::wstring& url, const std::wstring& target) {
     test::MessageBoxWatcher boxes;
-    if (corvela::FetchUrlToFile(T(url), T(target), nullptr, nullptr) != 1) return "(not fetched)";
+    corvela::RunningFlag running{1};
+    corvela::DialogProgress unwatched(nullptr, running, corvela::PROGRESS_DOWNLOAD);
+    if (!corvela::FetchUrlToFile(T(url), T(target), unwatched).Succeeded()) return "(not fetched)";
     return test::ReadFileBytes(target);
 }
 
@@ -97,10 +100,14 @@ TEST_F(Receiver, UploadedFilesComeBackByteForByte) {
 TEST_F(Receiver, PiecesOfOneFileAreJoinedInOrder) {
     const std::string bytes = Pattern(25000, 3);
     corvela::RunningFlag running{1};
-    corvela::CHttpUpload upload(&running, nullptr, 10000);
-    ASSERT_EQ(upload.UploadFile(nullptr, T(File(L"pieces.bin", bytes)), u"size=25000", T(test::ReceiverUrl(L"/u")),
-                                u"pieces", u"", u"", u"", u"", u"", 0),
-              1);
+    corvela::DialogProgress unwatched(nullptr, running, corvela::PROGRESS_UPLOAD);
+    corvela::CHttpUpload upload(nullptr, 10000);
+    corvela::UploadRequest request;
+    request.local_path = T(File(L"pieces.bin", bytes));
+    request.page = T(test::ReceiverUrl(L"/u"));
+    request.file_data = u"size=25000";
+    request.dst_folder = u"pieces";
+    ASSERT_TRUE(upload.UploadFile(request, unwatched).Succeeded());
     EXPECT_EQ(test::ReadFileBytes(Stored(L"pieces\\pieces.bin")), bytes);
     EXPECT_TRUE(NothingArriving());
 }
@@ -124,10 +131,13 @@ TEST(ReceiverLargeFile, DISABLED_AFullPieceWaitsForTheShortOneAfterIt) {
     const uint64_t length = uint64_t{corvela::UPLOAD_PIECE_BYTES} + 1;
     ASSERT_TRUE(test::MakeSparseFile(path, length, 'Z'));
     corvela::RunningFlag running{1};
-    corvela::CHttpUpload upload(&running, nullptr);
-    ASSERT_EQ(upload.UploadFile(nullptr, T(path), u"", T(test::ReceiverUrl(L"/u")), u"large", u"", u"", u"", u"",
-                                u"", 0),
-              1);
+    corvela::DialogProgress unwatched(nullptr, running, corvela::PROGRESS_UPLOAD);
+    corvela::CHttpUpload upload;
+    corvela::UploadRequest request;
+    request.local_path = T(path);
+    request.page = T(test::ReceiverUrl(L"/u"));
+    request.dst_folder = u"large";
+    ASSERT_TRUE(upload.UploadFile(request, unwatched).Succeeded());
 
     corvela::KernelHandle stored(CreateFileW((test::ReceiverFiles() + L"\\large\\large.bin").c_str(), GENERIC_READ,
                                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -17,6 +17,7 @@
 
 #include "common/wide.h"
 #include "programs/process_figures.h"
+#include "session/dialog_progress.h"
 #include "session/progress_channel.h"
 #include "support.h"
 #include "transport/http_upload.h"
@@ -76,14 +77,16 @@ corvela::Text T(const std::wstring& text) { return corvela::FromW(text.c_str(), 
 // The result of UploadFile. `each_pump` runs on the test thread between
 // rounds of message pumping. A hung upload ends the whole run rather than
 // the suite waiting for ever.
-int RunUpload(CHttpUpload& upload, Receiver* receiver, const Job& job, DWORD timeout_ms = UPLOAD_TIMEOUT_MS,
-              const std::function<void()>& each_pump = nullptr) {
+int RunUpload(CHttpUpload& upload, Receiver* receiver, const Job& job, const RunningFlag& running,
+              DWORD timeout_ms = UPLOAD_TIMEOUT_MS, const std::function<void()>& each_pump = nullptr) {
     std::atomic<bool> finished{false};
     int result = -1;
-    corvela::ProgressChannel* channel = receiver ? &receiver->channel : nullptr;
+    corvela::DialogProgress progress(receiver ? &receiver->channel : nullptr, running, corvela::PROGRESS_UPLOAD);
+    const corvela::UploadRequest request{T(job.path),   T(job.page),     T(job.file_data), T(job.dst_folder),
+                                         T(job.file_name), T(job.sid), T(job.prefix),    T(job.user),
+                                         T(job.password), job.auth};
     std::thread worker([&] {
-        result = upload.UploadFile(channel, T(job.path), T(job.file_data), T(job.page), T(job.dst_folder),
-                                   T(job.file_name), T(job.sid), T(job.prefix), T(job.user), T(job.password), job.auth);
+        result = upload.UploadFile(request, progress).Succeeded() ? 1 : 0;
         finished = true;
     });
     const bool done = test::PumpUntil(
@@ -106,8 +109,8 @@ int RunUpload(CHttpUpload& upload, Receiver* receiver, const Job& job, DWORD tim
 int Upload(const Job& job, Receiver* receiver, corvela::HttpLibrary* library = nullptr,
            uint32_t piece_bytes = corvela::UPLOAD_PIECE_BYTES) {
     RunningFlag running{1};
-    CHttpUpload upload(&running, library, piece_bytes);
-    return RunUpload(upload, receiver, job);
+    CHttpUpload upload(library, piece_bytes);
+    return RunUpload(upload, receiver, job, running);
 }
 
 // "3:0 4:4096 5:4096": stage and done of each record, in order of arrival.
@@ -372,13 +375,13 @@ TEST_F(UploadTransport, CancelStopsBeforeTheNextBlockIsWritten) {
     job.page = Page(L"/slowbody/200000/");
     ScriptedLibrary library;
     RunningFlag running{1};
-    CHttpUpload upload(&running, &library);
+    CHttpUpload upload(&library);
     Receiver receiver;
     receiver.on_record = [&](const ProgressRecord& record) -> LRESULT {
         if (record.stage == corvela::STAGE_PROGRESS) running.store(0);
         return 0;
     };
-    EXPECT_EQ(RunUpload(upload, &receiver, job), 0);
+    EXPECT_EQ(RunUpload(upload, &receiver, job, running), 0);
 
     ASSERT_FALSE(receiver.records.empty());
     const ProgressRecord& last = receiver.records.back();
@@ -466,6 +469,34 @@ TEST_F(UploadTransport, TheReplyDecidesTheResult) {
         } else {
             EXPECT_EQ(last.stage, corvela::STAGE_PROGRESS);
         }
+    }
+}
+
+// A failed upload says why: the server's refusal with its status, a file
+// or a network that failed with the platform's error.
+TEST_F(UploadTransport, TheResultKeepsTheCause) {
+    using Outcome = corvela::TransferResult::Outcome;
+    const std::wstring file = MakeFile(L"cause.txt", Pattern(100));
+    struct Case {
+        std::wstring path, page;
+        Outcome outcome;
+        uint32_t platform_error, http_status;
+    };
+    const Case cases[] = {
+        {file, Page(L"/ok/"), Outcome::Succeeded, 0, 200},
+        {file, Page(L"/status/413/"), Outcome::Failed, 0, 413},
+        {file, L"http://127.0.0.1:1/u", Outcome::Failed, ERROR_INTERNET_CANNOT_CONNECT, 0},
+        {file + L".missing", Page(L"/ok/"), Outcome::Failed, ERROR_FILE_NOT_FOUND, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(test::Utf8(c.path + L" to " + c.page));
+        RunningFlag running{1};
+        corvela::DialogProgress unwatched(nullptr, running, corvela::PROGRESS_UPLOAD);
+        CHttpUpload upload;
+        const corvela::TransferResult result = upload.UploadFile({T(c.path), T(c.page)}, unwatched);
+        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(result.platform_error, c.platform_error);
+        EXPECT_EQ(result.http_status, c.http_status);
     }
 }
 
@@ -688,7 +719,7 @@ TEST_F(UploadTransport, ReceiverWindowDestroyedMidUpload) {
     const uint64_t before = figures::HeapBytesInUse();
     {
         RunningFlag running{1};
-        CHttpUpload upload(&running, nullptr);
+        CHttpUpload upload;
         Receiver receiver;
         receiver.keep_records = false;
         bool destroy = false;
@@ -696,7 +727,7 @@ TEST_F(UploadTransport, ReceiverWindowDestroyedMidUpload) {
             destroy = true;
             return 0;
         };
-        EXPECT_EQ(RunUpload(upload, &receiver, job, UPLOAD_TIMEOUT_MS,
+        EXPECT_EQ(RunUpload(upload, &receiver, job, running, UPLOAD_TIMEOUT_MS,
                             [&] {
                                 if (destroy) receiver.Destroy();
                             }),
@@ -722,7 +753,7 @@ TEST(UploadLargeFile, DISABLED_FileOneBytePastAFullPieceGoesAsTwoRequests) {
     ASSERT_TRUE(test::MakeSparseFile(job.path, length, 'Z'));
     job.page = Page(L"/ok/");
     RunningFlag running{1};
-    CHttpUpload upload(&running, nullptr);
+    CHttpUpload upload;
     Receiver receiver;
     receiver.keep_records = false;
     std::vector<ProgressRecord> kept;  // every record but the progress ones
@@ -731,7 +762,7 @@ TEST(UploadLargeFile, DISABLED_FileOneBytePastAFullPieceGoesAsTwoRequests) {
         return 0;
     };
     const DWORD start = GetTickCount();
-    ASSERT_EQ(RunUpload(upload, &receiver, job, 50 * 60 * 1000), 1);
+    ASSERT_EQ(RunUpload(upload, &receiver, job, running, 50 * 60 * 1000), 1);
     std::printf("uploaded %llu bytes in %.1f s\n", static_cast<unsigned long long>(length),
                 (GetTickCount() - start) / 1000.0);
 

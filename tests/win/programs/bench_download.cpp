@@ -14,6 +14,7 @@
 
 #include "common/wide.h"
 #include "framework/handles.h"
+#include "session/dialog_progress.h"
 #include "session/progress_channel.h"
 #include "transport/download_file.h"
 
@@ -25,6 +26,7 @@ constexpr DWORD TIME_LIMIT_MS = 30 * 60 * 1000;
 constexpr double MIB = 1024.0 * 1024.0;
 
 corvela::ProgressChannel g_channel;
+corvela::RunningFlag g_running{1};
 unsigned long long g_records = 0;
 
 LRESULT CALLBACK ReceiverProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -52,15 +54,23 @@ struct Job {
 
 DWORD WINAPI DownloadWithRecords(void* context) {
     auto* job = static_cast<Job*>(context);
-    job->result = corvela::DownloadFile(&g_channel, job->url, &job->target, Text());
+    corvela::DialogProgress progress(&g_channel, g_running, corvela::PROGRESS_DOWNLOAD);
+    Text saved;
+    job->result = corvela::DownloadFile({job->url, job->target, Text()}, progress, &saved).Succeeded() ? 1 : 0;
     return 0;
 }
 
-int Continue(void*, uint32_t, uint32_t, int, const Text&) { return 1; }
+// Steps that make no record: every one goes on.
+class Unwatched final : public corvela::ProgressSink {
+public:
+    bool Report(corvela::TransferStep, uint32_t, uint32_t, const Text&, const Text&) override { return true; }
+    void ShowMessage(const Text&) override {}
+};
 
 // The same fetch on this thread, its steps answered without a record.
 bool RunWithoutRecords(Job* job) {
-    job->result = corvela::FetchUrlToFile(job->url, job->target, Continue, nullptr);
+    Unwatched progress;
+    job->result = corvela::FetchUrlToFile(job->url, job->target, progress).Succeeded() ? 1 : 0;
     return true;
 }
 

@@ -20,6 +20,7 @@
 #include "common/wide.h"
 #include "framework/handles.h"
 #include "hosted_control.h"
+#include "session/dialog_progress.h"
 #include "session/progress_channel.h"
 #include "transport/http_upload.h"
 
@@ -57,9 +58,14 @@ LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wparam, LPARAM l
 
 DWORD WINAPI UploadThread(void* parameter) {
     auto* bench = static_cast<Bench*>(parameter);
-    CHttpUpload upload(&bench->running);
-    bench->result = upload.UploadFile(&bench->channel, bench->path, u"", bench->page, u"bench", u"", u"", u"B", u"",
-                                      u"", 0);
+    DialogProgress progress(&bench->channel, bench->running, PROGRESS_UPLOAD);
+    UploadRequest request;
+    request.local_path = bench->path;
+    request.page = bench->page;
+    request.dst_folder = u"bench";
+    request.prefix = u"B";
+    CHttpUpload upload;
+    bench->result = upload.UploadFile(request, progress).Succeeded() ? 1 : 0;
     return 0;
 }
 
