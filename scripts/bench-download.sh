@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Download throughput against the loopback download server, all in one Wine
 # session and from the same server:
-#   - the download transport with a receiver that claims every block's record
-#     and answers 1024, as the progress dialog does (and its peak memory);
+#   - the download transport with a record per block through the channel to
+#     a receiver that takes them, as the progress dialog does (and its peak
+#     memory);
 #   - the same transport making no records, to show what the records cost;
 #   - a plain WinInet read loop under the same Wine, 64 KiB and 4 KiB reads;
 #   - curl from Linux.

@@ -1,22 +1,28 @@
 #include "session/dialog_progress.h"
 
 #include <memory>
+#include <utility>
 
 #include "framework/resources.h"
 
 namespace corvela {
 
-DialogProgress::DialogProgress(ProgressChannel* channel, const RunningFlag& running, ProgressKind kind)
-    : channel_(channel), running_(running), kind_(kind) {}
+DialogProgress::DialogProgress(ProgressChannel* channel, const RunningFlag& running, ProgressKind kind, Text title)
+    : channel_(channel), running_(running), kind_(kind), title_(std::move(title)) {}
 
+// The record waits in the channel for the dialog; the transfer goes on at
+// once, unless the dialog has cleared the running flag by now.
 bool DialogProgress::Report(TransferStep step, uint32_t done, uint32_t total, const Text& name, const Text& reply) {
-    if (kind_ == PROGRESS_DOWNLOAD) {
-        auto record = std::make_unique<ProgressRecord>(counter_.Make(done, total, step, name));
-        if (!channel_) return true;  // nobody to tell: the download goes on
-        // The dialog answers 1024 to go on and 0 to stop; an undelivered record also stops.
-        return channel_->Send(PROGRESS_DOWNLOAD, std::move(record)) != 0;
+    if (channel_) {
+        std::unique_ptr<ProgressRecord> record;
+        if (kind_ == PROGRESS_DOWNLOAD) {
+            record = std::make_unique<ProgressRecord>(counter_.Make(done, total, step, name));
+            record->title = title_;
+        } else {
+            record = std::make_unique<ProgressRecord>(UploadRecord(step, done, total, name, reply));
+        }
+        channel_->Post(kind_, std::move(record));
     }
-    if (channel_) channel_->Post(kind_, std::make_unique<ProgressRecord>(UploadRecord(step, done, total, name, reply)));
     return IsRunning(&running_);
 }
 

@@ -13,8 +13,9 @@ namespace corvela {
 
 class DialogProgress final : public ProgressSink {
 public:
-    // Records of `kind` go to `channel`, or nowhere when it is null.
-    DialogProgress(ProgressChannel* channel, const RunningFlag& running, ProgressKind kind);
+    // Records of `kind` go to `channel`, or nowhere when it is null; a
+    // download's records carry `title`, the name the dialog shows for it.
+    DialogProgress(ProgressChannel* channel, const RunningFlag& running, ProgressKind kind, Text title = Text());
 
     bool Report(TransferStep step, uint32_t done, uint32_t total, const Text& name, const Text& reply) override;
     void ShowMessage(const Text& text) override;
@@ -23,6 +24,7 @@ private:
     ProgressChannel* channel_;
     const RunningFlag& running_;
     const ProgressKind kind_;
+    const Text title_;
     DownloadProgressCounter counter_;
 };
 

@@ -23,22 +23,10 @@ void ProgressChannel::Open(HWND receiver) {
 }
 
 void ProgressChannel::Close() {
-    std::unordered_set<ProgressRecord*> unclaimed;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        closed_ = true;
-        receiver_ = nullptr;
-        unclaimed.swap(sent_);
-        posted_.Clear();
-    }
-    for (ProgressRecord* record : unclaimed) delete record;
-}
-
-std::unique_ptr<ProgressRecord> ProgressChannel::Claim(LPARAM lparam) {
-    auto* record = reinterpret_cast<ProgressRecord*>(lparam);
     std::lock_guard<std::mutex> lock(mutex_);
-    if (sent_.erase(record) == 0) return nullptr;
-    return std::unique_ptr<ProgressRecord>(record);
+    closed_ = true;
+    receiver_ = nullptr;
+    posted_.Clear();
 }
 
 std::vector<PostedRecord> ProgressChannel::TakePosted() {
@@ -53,45 +41,29 @@ HWND ProgressChannel::Receiver() const {
 }
 
 bool ProgressChannel::Post(ProgressKind kind, std::unique_ptr<ProgressRecord> record) {
+    return Enqueue(kind, [&](PostedRecords& posted) { posted.Push(kind, std::move(record)); });
+}
+
+bool ProgressChannel::PostResult(const Text& result) {
+    return Enqueue(PROGRESS_DOWNLOAD, [&](PostedRecords& posted) { posted.PushResult(result); });
+}
+
+bool ProgressChannel::Enqueue(ProgressKind kind, const std::function<void(PostedRecords&)>& push) {
     HWND receiver = nullptr;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (closed_ || !receiver_) return false;
-        posted_.Push(kind, std::move(record));
+        push(posted_);
         if (wake_pending_) return true;
         wake_pending_ = true;
         receiver = receiver_;
     }
     if (!post_(receiver, WM_TRANSFER_PROGRESS, kind, POSTED_RECORDS_WAITING)) {
-        // The record waits; the next record or the end notice wakes the receiver.
+        // The item waits; the next item or the end notice wakes the receiver.
         std::lock_guard<std::mutex> lock(mutex_);
         wake_pending_ = false;
     }
     return true;
-}
-
-ProgressRecord* ProgressChannel::HoldSent(std::unique_ptr<ProgressRecord> record, HWND* receiver) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (closed_ || !receiver_) return nullptr;
-    *receiver = receiver_;
-    ProgressRecord* held = record.release();
-    sent_.insert(held);
-    return held;
-}
-
-void ProgressChannel::DropSent(ProgressRecord* record) {
-    std::unique_ptr<ProgressRecord> unclaimed;
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (sent_.erase(record) != 0) unclaimed.reset(record);
-}
-
-LRESULT ProgressChannel::Send(ProgressKind kind, std::unique_ptr<ProgressRecord> record) {
-    HWND receiver = nullptr;
-    ProgressRecord* held = HoldSent(std::move(record), &receiver);
-    if (!held) return 0;
-    const LRESULT reply = SendMessageW(receiver, WM_TRANSFER_PROGRESS, kind, reinterpret_cast<LPARAM>(held));
-    DropSent(held);  // frees the record when the receiver never claimed it
-    return reply;
 }
 
 bool ProgressChannel::PostEnd(int32_t result) {

@@ -50,12 +50,13 @@ void SetUpCancelButton(HWND dialog, uint16_t language) {
 
 }  // namespace
 
-// WM_TRANSFER_PROGRESS: LRESULT OnTransferProgress(ProgressKind kind, LPARAM payload).
+// WM_TRANSFER_PROGRESS: void OnTransferProgress(ProgressKind kind, INT_PTR
+// end_result), the batch's result for PROGRESS_END; records wait in the channel.
 template <>
 struct MessageCracker<WM_TRANSFER_PROGRESS> {
     template <typename O>
-    static bool Call(O& object, LRESULT (O::*handler)(ProgressKind, LPARAM), const WindowMessage& m, LRESULT* result) {
-        *result = (object.*handler)(static_cast<ProgressKind>(m.wparam), m.lparam);
+    static bool Call(O& object, void (O::*handler)(ProgressKind, INT_PTR), const WindowMessage& m, LRESULT*) {
+        (object.*handler)(static_cast<ProgressKind>(m.wparam), static_cast<INT_PTR>(m.lparam));
         return true;
     }
 };
@@ -77,10 +78,6 @@ CProgressDlg::CProgressDlg(TransferJob job, std::function<void()> user_cancelled
 INT_PTR CProgressDlg::Run() {
     LoadCommonControlClasses(ICC_PROGRESS_CLASS);
     return DoModal(IDD_PROGRESS, LANGUAGE_KOREAN, nullptr);
-}
-
-TextList CProgressDlg::Results() const {
-    return IsUploadMode(job_.mode) ? model_.results() : session_->Results();
 }
 
 bool CProgressDlg::OnMessage(const WindowMessage& message, LRESULT* result) {
@@ -134,26 +131,19 @@ void CProgressDlg::OnOpen() {
     if (!worker_thread_) End(BATCH_RESULT_NEVER_RAN);
 }
 
-LRESULT CProgressDlg::OnTransferProgress(ProgressKind kind, LPARAM lparam) {
-    if (kind == PROGRESS_END) {
-        // Records still waiting were posted before the end notice.
-        ApplyPostedRecords();
-        Flush();
-        End(static_cast<INT_PTR>(lparam));
-        return 0;
-    }
-    if (lparam == POSTED_RECORDS_WAITING) {
+void CProgressDlg::OnTransferProgress(ProgressKind kind, INT_PTR end_result) {
+    if (kind != PROGRESS_END) {
         OnPostedRecordsWaiting();
-        return 0;
+        return;
     }
-    std::unique_ptr<ProgressRecord> record = session_->channel().Claim(lparam);
-    if (!record) return 0;
-    ApplyRecord(kind, *record);
-    return IsRunning(&session_->running()) ? PROGRESS_REPLY_CONTINUE : 0;
+    // Items still waiting were posted before the end notice.
+    ApplyPostedRecords();
+    Flush();
+    End(end_result);
 }
 
-// Posted records stay in the channel until the display is due: while its
-// wake-up is pending the sender posts no other, so an upload costs the
+// Posted items stay in the channel until the display is due: while its
+// wake-up is pending the sender posts no other, so a transfer costs the
 // page's thread one message per display interval, not one per 4 KiB block
 // (every message is a round trip through the window system that the sending
 // thread waits for).
@@ -167,12 +157,18 @@ void CProgressDlg::OnFlushTimer() {
 }
 
 void CProgressDlg::ApplyPostedRecords() {
-    for (const PostedRecord& posted : session_->channel().TakePosted()) ApplyRecord(posted.kind, *posted.record);
+    for (const PostedRecord& posted : session_->channel().TakePosted()) ApplyPosted(posted);
 }
 
-// Records that arrive once the batch stopped running change nothing.
-void CProgressDlg::ApplyRecord(ProgressKind kind, const ProgressRecord& record) {
-    if (IsRunning(&session_->running())) Queue(model_.Apply(kind, record, session_->CurrentTarget()));
+// Items that arrive once the batch stopped running change nothing: its
+// results are not kept.
+void CProgressDlg::ApplyPosted(const PostedRecord& posted) {
+    if (!IsRunning(&session_->running())) return;
+    if (!posted.record) {
+        model_.AddResult(posted.result);
+        return;
+    }
+    Queue(model_.Apply(posted.kind, *posted.record, posted.record->title));
 }
 
 // The first way the dialog ends is the batch's outcome: an end notice that

@@ -40,21 +40,22 @@ public:
     // or BATCH_RESULT_NEVER_RAN (-1) when the dialog could not be shown or
     // its worker could not start.
     INT_PTR Run();
-    // The batch's per-file results, in order.
-    TextList Results() const;
+    // The batch's per-file results, in order: the dialog's model holds them
+    // for uploads and downloads alike.
+    const TextList& Results() const { return model_.results(); }
 
 protected:
     bool OnMessage(const WindowMessage& message, LRESULT* result) override;
 
 private:
     void OnOpen();
-    LRESULT OnTransferProgress(ProgressKind kind, LPARAM payload);
+    void OnTransferProgress(ProgressKind kind, INT_PTR end_result);
     void OnTimer(UINT_PTR id);
     bool OnCommand(UINT notification, int id, HWND control);
     void OnPostedRecordsWaiting();
     void OnFlushTimer();
     void ApplyPostedRecords();
-    void ApplyRecord(ProgressKind kind, const ProgressRecord& record);
+    void ApplyPosted(const PostedRecord& posted);
     void End(INT_PTR result);
     void OnClose();
     void OnDestroy();

@@ -67,15 +67,17 @@ public:
     // in `sizes`; the grand total is their sum modulo 2^32.
     ProgressUpdate StartDownload(size_t file_count, const SizeList& sizes);
 
-    // One record of kind PROGRESS_DOWNLOAD or PROGRESS_UPLOAD (the wParam).
-    // `current_target` is the name the worker set for the file being
-    // downloaded. Other kinds and stages change nothing. An upload's
+    // One record of kind PROGRESS_DOWNLOAD or PROGRESS_UPLOAD.
+    // `current_target` is the name shown for the file being downloaded. Other kinds and stages change nothing. An upload's
     // STAGE_DONE counts the file, and adds its result, only when the whole
     // file went (done equals total).
     ProgressUpdate Apply(uint32_t kind, const ProgressRecord& record, const Text& current_target);
 
-    // The results of the upload batch, in order. Download results are
-    // collected by the worker.
+    // The result of a finished download, as the worker decided it.
+    void AddResult(const Text& result) { results_.push_back(result); }
+
+    // The results of the batch, in order: an upload's from its STAGE_DONE
+    // record, a download's as the worker gave it.
     const TextList& results() const { return results_; }
 
 private:

@@ -13,11 +13,13 @@ namespace corvela {
 // WM_USER + 2, addressed to the dialog's window.
 constexpr uint32_t WM_TRANSFER_PROGRESS = 0x0400 + 2;
 
-// wParam of WM_TRANSFER_PROGRESS.
+// The kinds of notice, the wParam of WM_TRANSFER_PROGRESS. Records of both
+// kinds wait in the batch's channel (see ProgressChannel); the message only
+// wakes the dialog.
 enum ProgressKind : uint32_t {
-    PROGRESS_DOWNLOAD = 0,  // sent; lParam a ProgressRecord; the reply decides whether to go on
-    PROGRESS_UPLOAD = 2,    // posted; lParam a ProgressRecord
-    PROGRESS_END = 4,       // posted once, last; lParam the dialog result (1 or 2)
+    PROGRESS_DOWNLOAD = 0,
+    PROGRESS_UPLOAD = 2,
+    PROGRESS_END = 4,  // posted once, last; lParam the dialog result (1 or 2)
 };
 
 enum ProgressStage : int32_t {
@@ -25,9 +27,6 @@ enum ProgressStage : int32_t {
     STAGE_PROGRESS = 4,
     STAGE_DONE = 5,
 };
-
-// The dialog's answer to a record while the batch may continue; 0 otherwise.
-constexpr intptr_t PROGRESS_REPLY_CONTINUE = 1024;
 
 // One notice. The sender allocates it; from the moment it is sent or posted
 // it belongs to the receiver.
@@ -38,10 +37,12 @@ struct ProgressRecord {
     uint32_t delta = 0;  // bytes since the previous record of the same download; 0 for uploads
     Text name;           // local path (uploads) or local target path (downloads)
     Text reply;          // the server's reply (upload STAGE_DONE only)
+    Text title;          // downloads: the name the dialog shows for the file
 };
 
 // 1 while the batch may continue; the dialog clears it when it closes or is
-// destroyed. The worker side only reads it.
+// destroyed. The worker side only reads it: between files, and after each
+// record of a body block, so a transfer stops within the block it is on.
 using RunningFlag = std::atomic<int32_t>;
 
 inline bool IsRunning(const RunningFlag* running) {

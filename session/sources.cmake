@@ -8,5 +8,4 @@ list(APPEND WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialog_progress.cpp
   ${CMAKE_CURRENT_LIST_DIR}/transfer_worker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/progress_channel.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/progress_dlg.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/transfer_session.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/progress_dlg.cpp)

@@ -1,12 +1,10 @@
-// The state a progress dialog shares with its worker thread. Both hold a
-// reference, so it stays valid until the later of the two is done: a worker
-// still finishing after the user closed the dialog never touches freed
-// memory, and the page's thread never waits for it.
+// The state a progress dialog shares with its worker thread: the running
+// flag, the channel and the language. Both hold a reference, so it stays
+// valid until the later of the two is done: a worker still finishing after
+// the user closed the dialog never touches freed memory, and the page's
+// thread never waits for it.
 #pragma once
 
-#include <mutex>
-
-#include "common/text.h"
 #include "session/progress_channel.h"
 #include "session/progress_protocol.h"
 
@@ -22,22 +20,10 @@ public:
     ProgressChannel& channel() { return channel_; }
     int32_t language() const { return language_; }
 
-    // The name of the file being downloaded, set by the worker and shown by
-    // the dialog.
-    void SetCurrentTarget(const Text& target);
-    Text CurrentTarget() const;
-
-    // Per-file results that the worker collects (downloads).
-    void AppendResult(const Text& result);
-    TextList Results() const;
-
 private:
     RunningFlag running_{0};
     ProgressChannel channel_;
     const int32_t language_;
-    mutable std::mutex mutex_;
-    Text current_target_;
-    TextList results_;
 };
 
 }  // namespace corvela

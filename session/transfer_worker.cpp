@@ -90,12 +90,12 @@ void CKelDownloadThread::DownloadOne(size_t index, const RunnablePlaces& places)
     if (ShouldAskAboutCachedCopy(job_.cache_folder, plan.unique_id, FileExists(plan.cache_path))) {
         const Text question = CachedCopyQuestion(LoadResString(IDS_CACHED_COPY_QUESTION), plan.destination_name);
         if (ModuleMessageBox(nullptr, question, MB_YESNO | MB_TOPMOST) == IDYES) {
-            session_->AppendResult(plan.cache_path);
+            session_->channel().PostResult(plan.cache_path);
             return;
         }
     }
-    session_->SetCurrentTarget(plan.destination_name);
-    DialogProgress progress(&session_->channel(), session_->running(), PROGRESS_DOWNLOAD);
+    // The dialog shows the destination name while the file downloads.
+    DialogProgress progress(&session_->channel(), session_->running(), PROGRESS_DOWNLOAD, plan.destination_name);
     Text target;
     if (!DownloadFile({plan.url, Text(), plan.extension}, progress, &target).Succeeded()) return;
     // The name let the file through; what arrived may still be a program.
@@ -105,7 +105,7 @@ void CKelDownloadThread::DownloadOne(size_t index, const RunnablePlaces& places)
     }
     // An existing file at the cache path is never replaced.
     const bool moved = MoveIntoCache(target, job_.cache_folder, plan.cache_path);
-    session_->AppendResult(DownloadResult(moved, plan.cache_path, target));
+    session_->channel().PostResult(DownloadResult(moved, plan.cache_path, target));
 }
 
 }  // namespace corvela

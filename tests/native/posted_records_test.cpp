@@ -7,6 +7,7 @@
 
 #include "session/posted_records.h"
 #include "session/progress_model.h"
+#include "session/progress_records.h"
 
 using corvela::PostedRecord;
 using corvela::PostedRecords;
@@ -105,4 +106,38 @@ TEST(PostedRecords, AStalledReceiverLosesNoBoundaryNoResultAndEndsShowingTheSame
     EXPECT_EQ(shown.parts.file_count_text, expected.parts.file_count_text);
     EXPECT_EQ(shown.parts.total_bar_position, expected.parts.total_bar_position);
     EXPECT_EQ(shown.parts.name_text, expected.parts.name_text);
+}
+
+// Downloads go the same road, each followed by its result: a stalled
+// receiver still gets every boundary and every result in order, and the
+// deltas of the merged block records still add up to each file's bytes.
+TEST(PostedRecords, AStalledReceiverKeepsEveryDownloadResultAndTheBytesItsDeltasCount) {
+    const uint32_t blocks = 1000;
+    PostedRecords stalled;
+    for (int file = 0; file < 3; ++file) {
+        const Text name = u"C:\\t\\d" + corvela::DecimalText(file);
+        corvela::DownloadProgressCounter counter;
+        using Step = corvela::TransferStep;
+        stalled.Push(corvela::PROGRESS_DOWNLOAD, std::make_unique<ProgressRecord>(counter.Make(0, blocks * 4096, Step::Start, name)));
+        for (uint32_t block = 1; block <= blocks; ++block)
+            stalled.Push(corvela::PROGRESS_DOWNLOAD,
+                         std::make_unique<ProgressRecord>(counter.Make(block * 4096, blocks * 4096, Step::Progress, name)));
+        stalled.PushResult(u"C:\\cache\\" + corvela::DecimalText(file));
+    }
+    const std::vector<PostedRecord> taken = stalled.TakeAll();
+    EXPECT_LE(taken.size(), corvela::RECEIVER_BEHIND_RECORDS + 3 * 3u) << "memory stays bounded";
+    corvela::TextList results;
+    std::vector<uint32_t> bytes_by_delta(3, 0);
+    int file = -1;
+    for (const PostedRecord& posted : taken) {
+        if (!posted.record) {
+            results.push_back(posted.result);
+            continue;
+        }
+        if (posted.record->stage == corvela::STAGE_START) ++file;
+        ASSERT_GE(file, 0);
+        bytes_by_delta[file] += posted.record->delta;
+    }
+    EXPECT_EQ(results, (corvela::TextList{u"C:\\cache\\0", u"C:\\cache\\1", u"C:\\cache\\2"}));
+    EXPECT_EQ(bytes_by_delta, (std::vector<uint32_t>(3, blocks * 4096)));
 }

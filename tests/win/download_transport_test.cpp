@@ -46,23 +46,42 @@ std::wstring FileUrl(const std::wstring& kind, uint32_t size, int seed, const st
 
 // Order of arrival over every receiver, to see two downloads interleave.
 int g_arrivals = 0;
-// Set when a download overran its time: every receiver then says stop.
-bool g_refuse_everything = false;
+// Set when a download overran its time: every download is then stopped.
+std::atomic<bool> g_stop_everything{false};
 
-// The progress dialog's side: answers 1024 to every record, or 0 at one
-// chosen record (and to all of them once a download overran its time), and
-// notes the order in which records of all receivers arrived.
+// The progress dialog's side: takes every record and notes the order in
+// which records of all receivers arrived. The user closes the dialog as
+// record `stop_at` is made (and at once when a download overran its time).
 class Receiver : public test::ProgressReceiver {
 public:
-    explicit Receiver(size_t refuse_at = NEVER) {
-        on_record = [this, refuse_at](const ProgressRecord&) -> LRESULT {
-            arrivals.push_back(++g_arrivals);
-            const bool refuse = g_refuse_everything || records.size() - 1 == refuse_at;
-            return refuse ? 0 : corvela::PROGRESS_REPLY_CONTINUE;
-        };
+    explicit Receiver(size_t stop_at = NEVER) : stop_at(stop_at) {
+        on_record = [this](const ProgressRecord&) { arrivals.push_back(++g_arrivals); };
     }
 
+    const size_t stop_at;
     std::vector<int> arrivals;
+};
+
+// The dialog's sink for one download, with a user who clears the running
+// flag just before the transport reports step `receiver.stop_at`: the
+// transport must then stop at that step, its record the last.
+class DialogWithUser final : public corvela::ProgressSink {
+public:
+    explicit DialogWithUser(Receiver& receiver)
+        : receiver_(receiver), dialog_(&receiver.channel, running_, corvela::PROGRESS_DOWNLOAD) {}
+
+    bool Report(corvela::TransferStep step, uint32_t done, uint32_t total, const Text& name,
+                const Text& reply) override {
+        if (g_stop_everything || steps_++ == receiver_.stop_at) running_.store(0);
+        return dialog_.Report(step, done, total, name, reply);
+    }
+    void ShowMessage(const Text& text) override { dialog_.ShowMessage(text); }
+
+private:
+    Receiver& receiver_;
+    corvela::RunningFlag running_{1};
+    corvela::DialogProgress dialog_;
+    size_t steps_ = 0;
 };
 
 // Runs each download on a thread of its own while the test thread pumps
@@ -79,14 +98,15 @@ std::vector<int> RunOnWorkers(const std::vector<std::function<int()>>& downloads
     const auto all_returned = [&] { return finished == downloads.size(); };
     const bool in_time = test::PumpUntil(all_returned, DOWNLOAD_TIMEOUT_MS);
     if (!in_time) {
-        g_refuse_everything = true;
+        g_stop_everything = true;
         if (!test::PumpUntil(all_returned, DOWNLOAD_TIMEOUT_MS)) {
             std::fprintf(stderr, "a download worker does not return; giving up\n");
             std::abort();
         }
-        g_refuse_everything = false;
+        g_stop_everything = false;
     }
     for (std::thread& worker : workers) worker.join();
+    test::PumpUntil([] { return true; }, 0);  // records posted just before the end
     EXPECT_TRUE(in_time) << "a download did not end in time";
     return results;
 }
@@ -97,8 +117,7 @@ int RunOnWorker(const std::function<int()>& download) { return RunOnWorkers({dow
 // `receiver` as to the dialog, on the calling thread; `*target` receives
 // where the file was saved.
 corvela::TransferResult Fetch(Receiver& receiver, const Text& url, Text* target, const Text& extension = Text()) {
-    corvela::RunningFlag running{1};
-    corvela::DialogProgress progress(&receiver.channel, running, corvela::PROGRESS_DOWNLOAD);
+    DialogWithUser progress(receiver);
     return corvela::DownloadFile({url, *target, extension}, progress, target);
 }
 
@@ -244,7 +263,8 @@ TEST_F(DownloadTransport, BodyWithoutLengthReportsATotalGrowingWithTheData) {
 
 TEST_F(DownloadTransport, StopFromTheDialogEndsTheDownloadAndKeepsThePartialFile) {
     const uint32_t size = 10 * BLOCK;
-    // The refused record: the start, the third block, the end.
+    // The record as which the user closes the dialog: the start, the third
+    // block, the end.
     for (size_t refuse_at : {size_t{0}, size_t{3}, size_t{11}}) {
         SCOPED_TRACE(refuse_at);
         Receiver receiver(refuse_at);
@@ -383,13 +403,15 @@ TEST_F(DownloadTransport, FileErrorsAreShownWinInetErrorsAreNot) {
 }
 
 // A failed download says why: the server's refusal with its status, the
-// network's failure with WinInet's error, and neither for a file that came.
+// network's failure with WinInet's error, a stop as a stop, and neither for
+// a file that came.
 TEST_F(DownloadTransport, TheResultKeepsTheCause) {
     struct Case {
         std::wstring url;
         corvela::TransferResult::Outcome outcome;
         uint32_t platform_error;
         uint32_t http_status;
+        size_t stop_at = NEVER;
     };
     using Outcome = corvela::TransferResult::Outcome;
     const Case cases[] = {
@@ -397,10 +419,11 @@ TEST_F(DownloadTransport, TheResultKeepsTheCause) {
         {test::DownloadUrl(L"/status/404/x"), Outcome::Failed, 0, 404},
         {test::DownloadUrl(L"/status/502/x"), Outcome::Failed, 0, 502},
         {L"http://127.0.0.1:1/x", Outcome::Failed, ERROR_INTERNET_CANNOT_CONNECT, 0},
+        {FileUrl(L"file", 3 * BLOCK, 1), Outcome::Stopped, 0, 200, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(test::Utf8(c.url));
-        Receiver receiver;
+        Receiver receiver(c.stop_at);
         Text target;
         const corvela::TransferResult result = Fetch(receiver, T(c.url), &target);
         EXPECT_EQ(result.outcome, c.outcome);

@@ -596,23 +596,20 @@ LRESULT CALLBACK ProgressReceiver::Procedure(HWND window, UINT message, WPARAM w
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-LRESULT ProgressReceiver::Take(WPARAM kind, LPARAM lparam) {
-    if (lparam == corvela::POSTED_RECORDS_WAITING) {
-        for (const corvela::PostedRecord& posted : channel.TakePosted()) Keep(posted.kind, *posted.record);
-        return 0;
-    }
-    std::unique_ptr<corvela::ProgressRecord> record = channel.Claim(lparam);
-    if (!record) return 0;
-    return Keep(kind, *record);
+LRESULT ProgressReceiver::Take(WPARAM, LPARAM lparam) {
+    if (lparam != corvela::POSTED_RECORDS_WAITING) return 0;
+    for (const corvela::PostedRecord& posted : channel.TakePosted())
+        if (posted.record) Keep(posted.kind, *posted.record);
+    return 0;
 }
 
-LRESULT ProgressReceiver::Keep(WPARAM kind, const corvela::ProgressRecord& record) {
+void ProgressReceiver::Keep(WPARAM kind, const corvela::ProgressRecord& record) {
     ++claimed;
     if (keep_records) {
         records.push_back(record);
         kinds.push_back(kind);
     }
-    return on_record ? on_record(record) : corvela::PROGRESS_REPLY_CONTINUE;
+    if (on_record) on_record(record);
 }
 
 // ---- the progress dialog ----

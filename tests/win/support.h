@@ -197,10 +197,10 @@ private:
 // ---- the dialog's side of the progress notices ----
 
 // Stands in for the progress dialog: a hidden window on the test thread
-// whose channel a transport posts and sends its records to. Each record is
-// taken, counted and (unless keep_records is false) kept in order; a sent
-// record is answered with what on_record returns (continue by default).
-// `post` stands in for the window's message queue (PostMessageW when empty).
+// whose channel a transport posts its records to. Each record is taken,
+// counted, (unless keep_records is false) kept in order and shown to
+// on_record. `post` stands in for the window's message queue (PostMessageW
+// when empty).
 class ProgressReceiver {
 public:
     explicit ProgressReceiver(corvela::ProgressChannel::PostFunction post = nullptr);
@@ -216,12 +216,12 @@ public:
     std::vector<WPARAM> kinds;
     bool keep_records = true;
     size_t claimed = 0;
-    std::function<LRESULT(const corvela::ProgressRecord&)> on_record;
+    std::function<void(const corvela::ProgressRecord&)> on_record;
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT Take(WPARAM kind, LPARAM lparam);
-    LRESULT Keep(WPARAM kind, const corvela::ProgressRecord& record);
+    void Keep(WPARAM kind, const corvela::ProgressRecord& record);
     HWND window_ = nullptr;
 };
 

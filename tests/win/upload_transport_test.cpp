@@ -377,9 +377,8 @@ TEST_F(UploadTransport, CancelStopsBeforeTheNextBlockIsWritten) {
     RunningFlag running{1};
     CHttpUpload upload(&library);
     Receiver receiver;
-    receiver.on_record = [&](const ProgressRecord& record) -> LRESULT {
+    receiver.on_record = [&](const ProgressRecord& record) {
         if (record.stage == corvela::STAGE_PROGRESS) running.store(0);
-        return 0;
     };
     EXPECT_EQ(RunUpload(upload, &receiver, job, running), 0);
 
@@ -723,10 +722,7 @@ TEST_F(UploadTransport, ReceiverWindowDestroyedMidUpload) {
         Receiver receiver;
         receiver.keep_records = false;
         bool destroy = false;
-        receiver.on_record = [&](const ProgressRecord&) -> LRESULT {
-            destroy = true;
-            return 0;
-        };
+        receiver.on_record = [&](const ProgressRecord&) { destroy = true; };
         EXPECT_EQ(RunUpload(upload, &receiver, job, running, UPLOAD_TIMEOUT_MS,
                             [&] {
                                 if (destroy) receiver.Destroy();
@@ -757,9 +753,8 @@ TEST(UploadLargeFile, DISABLED_FileOneBytePastAFullPieceGoesAsTwoRequests) {
     Receiver receiver;
     receiver.keep_records = false;
     std::vector<ProgressRecord> kept;  // every record but the progress ones
-    receiver.on_record = [&](const ProgressRecord& record) -> LRESULT {
+    receiver.on_record = [&](const ProgressRecord& record) {
         if (record.stage != corvela::STAGE_PROGRESS) kept.push_back(record);
-        return 0;
     };
     const DWORD start = GetTickCount();
     ASSERT_EQ(RunUpload(upload, &receiver, job, running, 50 * 60 * 1000), 1);

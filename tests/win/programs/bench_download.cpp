@@ -1,8 +1,8 @@
 // Download benchmark: fetches one URL with the download transport and prints
 // its throughput and the process's peak memory.
-//   bench_download URL TARGET records      every block's record goes to a
-//                                          window on this thread that claims
-//                                          it and answers 1024, as the
+//   bench_download URL TARGET records      every block's record goes through
+//                                          the channel to a window on this
+//                                          thread that takes them, as the
 //                                          progress dialog does
 //   bench_download URL TARGET no-records   the same fetch, no record at all
 // Exit code 0 when the whole file arrived.
@@ -29,11 +29,13 @@ corvela::ProgressChannel g_channel;
 corvela::RunningFlag g_running{1};
 unsigned long long g_records = 0;
 
+// Records wait in the channel; the message only wakes the receiver, which
+// takes all of them, as the dialog does.
 LRESULT CALLBACK ReceiverProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message != corvela::WM_TRANSFER_PROGRESS) return DefWindowProcW(window, message, wparam, lparam);
-    if (!g_channel.Claim(lparam)) return 0;
-    ++g_records;
-    return corvela::PROGRESS_REPLY_CONTINUE;
+    if (message != corvela::WM_TRANSFER_PROGRESS || lparam != corvela::POSTED_RECORDS_WAITING)
+        return DefWindowProcW(window, message, wparam, lparam);
+    g_records += g_channel.TakePosted().size();
+    return 0;
 }
 
 corvela::OwnedWindow CreateReceiver() {
@@ -127,7 +129,7 @@ int wmain(int argc, wchar_t** argv) {
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
     std::wprintf(L"transport, %ls: %lld bytes in %.2f s = %.1f MiB/s; %llu records; result %d; "
                  L"peak working set %.1f MiB, peak pagefile %.1f MiB\n",
-                 with_records ? L"a record per block answered at once" : L"no records", bytes, seconds,
+                 with_records ? L"a record per block through the channel" : L"no records", bytes, seconds,
                  bytes / MIB / seconds, g_records, job.result, memory.PeakWorkingSetSize / MIB,
                  memory.PeakPagefileUsage / MIB);
     return job.result == 1 ? 0 : 1;
