@@ -4,18 +4,20 @@
 #
 # large: one file (1 GiB unless BENCH_BYTES says otherwise) sent four ways:
 #   a) CHttpUpload (4 KiB blocks, one progress record per block, a receiver
-#      window claiming them as the dialog does), with its peak memory;
+#      window taking them from the channel as the dialog does), with its
+#      peak memory;
 #   b) curl from Linux, streaming the file;
 #   c) a minimal WinInet program under the same Wine, 64 KiB blocks;
 #   d) the same program with 4 KiB blocks: the floor under (a), whose blocks
 #      are 4 KiB by design.
 # small: many small files (BENCH_SMALL_FILES of BENCH_SMALL_BYTES, default
-#   256 of 64 KiB), each its own request, sent three ways, with the time a
+#   256 of 64 KiB), each its own request, sent four ways, with the time a
 #   file of each and their ratios:
 #   a) the control, all files in one batch with the progress dialog hidden;
 #   b) a WinInet loop under the same Wine opening and closing its handles
 #      for every file, as the control does, 4 KiB blocks;
-#   c) curl from Linux, a new process and connection per file.
+#   c) curl from Linux, a new process and connection per file;
+#   d) the control as in a), with the progress dialog shown.
 #   Each runs BENCH_SMALL_ROUNDS times (default 3), in turn; the ratios are
 #   of the medians, since a loaded machine's figures scatter.
 # Needs the x64 build (CORVELA_WIN_BUILD, default build/win64).
@@ -89,7 +91,7 @@ median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int(
 
 bench_small() {
     local folder="$SESSION_DIR/small" page="$base/ok/small.asp" line started round
-    local control=() loop=() curls=()
+    local control=() loop=() curls=() visible=()
     mkdir -p "$folder"
     echo "== small files: $small_files files of $small_bytes bytes, $small_rounds rounds"
     for i in $(seq -w 1 "$small_files"); do head -c "$small_bytes" /dev/urandom > "$folder/file$i.bin"; done
@@ -112,10 +114,17 @@ bench_small() {
         echo "c) curl, a process a file: ${curls[-1]} ms a file" \
             "($(awk '{ s += $1 } END { printf "%.1f", s * 1000 / NR }' "$SESSION_DIR/curl-times") ms of it" \
             "inside curl's request); server: $(requests)"
+
+        reset
+        line=$(run_wine 1800 "$build/bench_upload.exe" --control "$(windows_path "$build/CORVELA.OCX")" \
+            "$(windows_path "$folder")" "$page" visible)
+        echo "d) $line; server: $(requests)"; visible+=("$(echo "$line" | per_file)")
     done
-    awk -v a="$(median "${control[@]}")" -v b="$(median "${loop[@]}")" -v c="$(median "${curls[@]}")" 'BEGIN {
+    awk -v a="$(median "${control[@]}")" -v b="$(median "${loop[@]}")" -v c="$(median "${curls[@]}")" \
+        -v d="$(median "${visible[@]}")" 'BEGIN {
         printf "medians: control %.1f, WinInet loop %.1f, curl %.1f ms a file\n", a, b, c
-        printf "ratios: control / WinInet loop %.2f, WinInet loop / curl %.2f\n", a / b, b / c }'
+        printf "ratios: control / WinInet loop %.2f, WinInet loop / curl %.2f\n", a / b, b / c
+        printf "visible dialog: %.1f ms a file, %.2f times the hidden one\n", d, d / a }'
 }
 
 for case in $cases; do

@@ -24,10 +24,6 @@ void SetText(HWND dialog, int id, const std::optional<Text>& text) {
     if (text) SetDlgItemTextW(dialog, id, W(*text));
 }
 
-// Redrawing a control costs far more than keeping count of a record, and a
-// transfer brings one record per 4 KiB: the display follows the records at
-// most this often, so that it never falls behind the transfer.
-constexpr DWORD DISPLAY_INTERVAL_MS = 40;
 constexpr UINT_PTR FLUSH_TIMER = 1;
 
 constexpr UINT_PTR CANCEL_BUTTON_SUBCLASS = 1;

@@ -15,6 +15,12 @@
 
 namespace corvela {
 
+// Redrawing a control costs far more than keeping count of a record, and a
+// transfer brings one record per 4 KiB: the dialog takes the waiting records
+// and shows them at most this often, so that it never falls behind the
+// transfer and the transfer never waits for it.
+constexpr uint32_t DISPLAY_INTERVAL_MS = 40;
+
 // "%d / %d Files": the number of the file in progress and the batch's file count.
 Text FileCountText(int32_t file_number, size_t file_count);
 

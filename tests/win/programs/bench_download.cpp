@@ -2,8 +2,9 @@
 // its throughput and the process's peak memory.
 //   bench_download URL TARGET records      every block's record goes through
 //                                          the channel to a window on this
-//                                          thread that takes them, as the
-//                                          progress dialog does
+//                                          thread that takes them as the
+//                                          progress dialog does, at most once
+//                                          per display interval
 //   bench_download URL TARGET no-records   the same fetch, no record at all
 // Exit code 0 when the whole file arrived.
 #include <windows.h>
@@ -14,6 +15,7 @@
 
 #include "common/wide.h"
 #include "framework/handles.h"
+#include "paced_receiver.h"
 #include "session/dialog_progress.h"
 #include "session/progress_channel.h"
 #include "transport/download_file.h"
@@ -28,25 +30,6 @@ constexpr double MIB = 1024.0 * 1024.0;
 corvela::ProgressChannel g_channel;
 corvela::RunningFlag g_running{1};
 unsigned long long g_records = 0;
-
-// Records wait in the channel; the message only wakes the receiver, which
-// takes all of them, as the dialog does.
-LRESULT CALLBACK ReceiverProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message != corvela::WM_TRANSFER_PROGRESS || lparam != corvela::POSTED_RECORDS_WAITING)
-        return DefWindowProcW(window, message, wparam, lparam);
-    g_records += g_channel.TakePosted().size();
-    return 0;
-}
-
-corvela::OwnedWindow CreateReceiver() {
-    WNDCLASSW window_class = {};
-    window_class.lpfnWndProc = ReceiverProcedure;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = L"CorvelaBenchReceiver";
-    RegisterClassW(&window_class);
-    return corvela::OwnedWindow(CreateWindowExW(0, window_class.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                                nullptr, window_class.hInstance, nullptr));
-}
 
 struct Job {
     Text url;
@@ -78,8 +61,7 @@ bool RunWithoutRecords(Job* job) {
 
 // The transport on a worker thread, this thread serving its records.
 bool RunWithRecords(Job* job) {
-    corvela::OwnedWindow receiver = CreateReceiver();
-    g_channel.Open(receiver.Get());
+    PacedReceiver receiver(g_channel, [](const corvela::PostedRecord&) { ++g_records; });
     corvela::KernelHandle worker(CreateThread(nullptr, 0, DownloadWithRecords, job, 0, nullptr));
     if (!worker) return false;
     const ULONGLONG deadline = GetTickCount64() + TIME_LIMIT_MS;
@@ -89,7 +71,7 @@ bool RunWithRecords(Job* job) {
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
         if (GetTickCount64() > deadline) return false;
     }
-    g_channel.Close();
+    receiver.TakeAll();
     return true;
 }
 

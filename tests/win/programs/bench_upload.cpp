@@ -2,11 +2,12 @@
 //
 //   bench_upload.exe FILE PAGE_URL
 //       sends one file with CHttpUpload on a worker thread while this thread
-//       claims every posted record in a window procedure, as the progress
-//       dialog does, and prints the throughput and the peak memory;
-//   bench_upload.exe --control OCX FOLDER PAGE_URL
+//       takes its records from the channel as the progress dialog does, and
+//       prints the throughput and the peak memory;
+//   bench_upload.exe --control OCX FOLDER PAGE_URL [visible]
 //       sends every file of FOLDER in one batch of the control (loaded from
-//       OCX, hidden progress dialog) and prints the time a file.
+//       OCX, progress dialog hidden unless `visible`) and prints the time a
+//       file.
 #include <windows.h>
 #include <psapi.h>
 
@@ -20,6 +21,7 @@
 #include "common/wide.h"
 #include "framework/handles.h"
 #include "hosted_control.h"
+#include "paced_receiver.h"
 #include "session/dialog_progress.h"
 #include "session/progress_channel.h"
 #include "transport/http_upload.h"
@@ -37,24 +39,6 @@ struct Bench {
     uint64_t records = 0;
     uint64_t bytes = 0;
 };
-
-LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* bench = reinterpret_cast<Bench*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    // Posted records wait in the channel; the message only wakes the
-    // receiver, which takes all of them, as the dialog does.
-    if (bench && message == WM_TRANSFER_PROGRESS && lparam == POSTED_RECORDS_WAITING) {
-        for (const PostedRecord& posted : bench->channel.TakePosted()) {
-            ++bench->records;
-            bench->bytes = posted.record->done;
-        }
-        return 0;
-    }
-    return DefWindowProcW(window, message, wparam, lparam);
-}
 
 DWORD WINAPI UploadThread(void* parameter) {
     auto* bench = static_cast<Bench*>(parameter);
@@ -86,12 +70,12 @@ double Seconds(const LARGE_INTEGER& start, const LARGE_INTEGER& end) {
     return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-int BenchControl(const wchar_t* ocx, const wchar_t* folder, const wchar_t* page) {
+int BenchControl(const wchar_t* ocx, const wchar_t* folder, const wchar_t* page, bool visible) {
     OleInitialize(nullptr);
     const std::vector<std::wstring> files = FilesOf(folder);
     hosted::Control control;
     if (files.empty() || !control.Create(ocx)) return 1;
-    control.Put(L"HideProgressDlg", true);
+    control.Put(L"HideProgressDlg", !visible);
     for (const std::wstring& file : files) control.Call(L"AddUploadFile", {file, L"D"});
     LARGE_INTEGER start, end;
     const double cpu_before = ProcessCpuSeconds();
@@ -100,39 +84,38 @@ int BenchControl(const wchar_t* ocx, const wchar_t* folder, const wchar_t* page)
     QueryPerformanceCounter(&end);
     const double cpu = ProcessCpuSeconds() - cpu_before;
     const double seconds = Seconds(start, end);
-    std::printf("control, hidden dialog: %d of %zu files in %.2f s = %.1f ms a file (CPU %.1f ms a file)\n", results,
-                files.size(), seconds, seconds * 1000 / files.size(), cpu * 1000 / files.size());
+    std::printf("control, %s dialog: %d of %zu files in %.2f s = %.1f ms a file (CPU %.1f ms a file)\n",
+                visible ? "visible" : "hidden", results, files.size(), seconds, seconds * 1000 / files.size(),
+                cpu * 1000 / files.size());
     return results == static_cast<int>(files.size()) ? 0 : 1;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 5 && std::wcscmp(argv[1], L"--control") == 0) return BenchControl(argv[2], argv[3], argv[4]);
+    if ((argc == 5 || argc == 6) && std::wcscmp(argv[1], L"--control") == 0)
+        return BenchControl(argv[2], argv[3], argv[4], argc == 6 && std::wcscmp(argv[5], L"visible") == 0);
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_upload FILE PAGE_URL | bench_upload --control OCX FOLDER PAGE_URL\n");
+        std::fprintf(stderr,
+                     "usage: bench_upload FILE PAGE_URL | bench_upload --control OCX FOLDER PAGE_URL [visible]\n");
         return 2;
     }
     Bench bench;
     bench.path = FromW(argv[1]);
     bench.page = FromW(argv[2]);
 
-    WNDCLASSW window_class = {};
-    window_class.lpfnWndProc = ReceiverProc;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = L"CorvelaBenchReceiver";
-    RegisterClassW(&window_class);
-    OwnedWindow receiver(CreateWindowExW(0, window_class.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                         window_class.hInstance, &bench));
-    bench.channel.Open(receiver.Get());
+    PacedReceiver receiver(bench.channel, [&](const PostedRecord& posted) {
+        ++bench.records;
+        bench.bytes = posted.record->done;
+    });
 
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
     KernelHandle thread(CreateThread(nullptr, 0, UploadThread, &bench, 0, nullptr));
     if (!thread) return 1;
     PumpUntilEnded(thread.Get());
+    receiver.TakeAll();
     QueryPerformanceCounter(&end);
-    bench.channel.Close();
 
     PROCESS_MEMORY_COUNTERS memory = {};
     memory.cb = sizeof memory;
