@@ -142,22 +142,6 @@ public:
 
     HWND Window() const { return Handle(); }
 
-    // Holds a reference for as long as a call that may fire an event is
-    // being handled. A page may let go of its last reference inside an event
-    // handler; the object then goes when the code that fired the event is
-    // done with it, never while that code still runs. Holds nothing while
-    // the object is being destroyed. Window messages hold one the same way.
-    class KeepAlive {
-    public:
-        explicit KeepAlive(OleControl* control);
-        ~KeepAlive();
-        KeepAlive(const KeepAlive&) = delete;
-        KeepAlive& operator=(const KeepAlive&) = delete;
-
-    private:
-        OleControl* held_;
-    };
-
 protected:
     // The control window's message map; the base answers none.
     bool OnMessage(const WindowMessage&, LRESULT*) override { return false; }
@@ -185,6 +169,22 @@ protected:
     void FireEvent(DISPID id, std::initializer_list<Text> arguments = {});
     void SetModified() { modified_ = true; }
     void InvalidateControl();
+
+    // Holds a reference for as long as a call that may fire an event is
+    // being handled. A page may let go of its last reference inside an event
+    // handler; the object then goes when the code that fired the event is
+    // done with it, never while that code still runs. Holds nothing while
+    // the object is being destroyed. Window messages hold one the same way.
+    class KeepAlive {
+    public:
+        explicit KeepAlive(OleControl* control);
+        ~KeepAlive();
+        KeepAlive(const KeepAlive&) = delete;
+        KeepAlive& operator=(const KeepAlive&) = delete;
+
+    private:
+        OleControl* held_;
+    };
 
 private:
     struct HeldEvent {
