@@ -46,7 +46,7 @@ struct Progress {
 
     // False once the batch stopped.
     bool Tell(TransferStep step, uint64_t done, uint32_t total) const {
-        // The records carry 32-bit counts; a larger file wraps, as the dialog expects.
+        // Steps carry 32-bit counts; a larger file wraps, as the display expects.
         return sink.Report(step, static_cast<uint32_t>(done), total, target, Text());
     }
 };

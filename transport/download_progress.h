@@ -10,7 +10,7 @@ namespace corvela {
 // What the library reports for a length it cannot tell in advance.
 constexpr uint32_t LENGTH_NOT_ANNOUNCED = 0xFFFFFFFF;
 
-// The total a record announces: the reported length when it is known, else
+// The total a step reports: the reported length when it is known, else
 // the bytes the library holds ready plus the bytes already written (modulo
 // 2^32), which grows with the data.
 uint32_t ExpectedTotal(bool length_known, uint32_t reported_length, uint32_t bytes_ready,

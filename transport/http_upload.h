@@ -22,7 +22,7 @@ namespace corvela {
 // stops asking would otherwise resend the piece for ever.
 constexpr int UPLOAD_ATTEMPTS_PER_PIECE = 8;
 
-// Largest file an upload takes. Positions and records count in 32 bits; a
+// Largest file an upload takes. Positions and reported counts are 32-bit; a
 // longer file would wrap to a short length and go out truncated yet reported
 // as sent, so it fails before any request.
 constexpr uint64_t UPLOAD_LARGEST_FILE_BYTES = 0xFFFFFFFFull;

@@ -1,6 +1,6 @@
 // Where a transport tells the progress of the file it moves. The transport
-// knows nothing of who listens: session/ turns each step into a record for
-// the progress dialog, tests keep them in a list.
+// knows nothing of who listens (the session shows it to the user; tests
+// keep it).
 #pragma once
 
 #include <cstdint>
