@@ -15,29 +15,31 @@ constexpr DWORD GONE_WAIT_MILLISECONDS = 2000;
 constexpr int MESSAGE_BOX_TEXT_ID = 0xFFFF;
 const wchar_t DIALOG_CLASS[] = L"#32770";
 
-// A message box is a dialog of this process with the system's text control.
-BOOL CALLBACK CollectBox(HWND window, LPARAM boxes) {
+BOOL CALLBACK CollectDialog(HWND window, LPARAM dialogs) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     wchar_t class_name[16] = {};
     GetClassNameW(window, class_name, 16);
-    if (process == GetCurrentProcessId() && lstrcmpW(class_name, DIALOG_CLASS) == 0 && IsWindowVisible(window) &&
-        GetDlgItem(window, MESSAGE_BOX_TEXT_ID))
-        reinterpret_cast<std::vector<HWND>*>(boxes)->push_back(window);
+    if (process == GetCurrentProcessId() && lstrcmpW(class_name, DIALOG_CLASS) == 0 && IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(dialogs)->push_back(window);
     return TRUE;
 }
 
-// A folder browser is a dialog of this process with a folder tree and an
-// edit box for a typed path.
-BOOL CALLBACK CollectFolderBrowser(HWND window, LPARAM browsers) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t class_name[16] = {};
-    GetClassNameW(window, class_name, 16);
-    if (process == GetCurrentProcessId() && lstrcmpW(class_name, DIALOG_CLASS) == 0 && IsWindowVisible(window) &&
-        FindWindowExW(window, nullptr, L"SysTreeView32", nullptr) && FindWindowExW(window, nullptr, L"Edit", nullptr))
-        reinterpret_cast<std::vector<HWND>*>(browsers)->push_back(window);
-    return TRUE;
+// The visible dialogs of this process.
+std::vector<HWND> OwnDialogs() {
+    std::vector<HWND> dialogs;
+    EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
+    return dialogs;
+}
+
+// A message box is a dialog with the system's text control.
+bool IsMessageBox(HWND dialog) { return GetDlgItem(dialog, MESSAGE_BOX_TEXT_ID) != nullptr; }
+
+// A folder browser is a dialog with a folder tree and an edit box for a
+// typed path.
+bool IsFolderBrowser(HWND dialog) {
+    return FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr) &&
+           FindWindowExW(dialog, nullptr, L"Edit", nullptr);
 }
 
 void WaitUntilGone(HWND window) {
@@ -84,10 +86,8 @@ BoxAnswerer::~BoxAnswerer() {
 // into again, so a refusal ends the run at its time limit instead of
 // looping.
 void BoxAnswerer::AnswerFolderBrowsers() {
-    std::vector<HWND> browsers;
-    EnumWindows(&CollectFolderBrowser, reinterpret_cast<LPARAM>(&browsers));
-    for (HWND browser : browsers) {
-        if (browser == answered_browser_) continue;
+    for (HWND browser : OwnDialogs()) {
+        if (!IsFolderBrowser(browser) || browser == answered_browser_) continue;
         answered_browser_ = browser;
         TypeFolder(browser, folder_);
     }
@@ -95,9 +95,9 @@ void BoxAnswerer::AnswerFolderBrowsers() {
 
 void BoxAnswerer::Run() {
     while (!stop_) {
-        std::vector<HWND> boxes;
-        if (boxes_) EnumWindows(&CollectBox, reinterpret_cast<LPARAM>(&boxes));
-        for (HWND box : boxes) Answer(box);
+        if (boxes_)
+            for (HWND box : OwnDialogs())
+                if (IsMessageBox(box)) Answer(box);
         if (!folder_.empty()) AnswerFolderBrowsers();
         Sleep(POLL_MILLISECONDS);
     }
