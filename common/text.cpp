@@ -46,6 +46,13 @@ Text ReplaceChar(Text text, char16_t from, char16_t to) {
 
 bool IsWhiteSpace(char16_t unit) { return unit == u' ' || (unit >= u'\t' && unit <= u'\r'); }
 
+Text TrimWhiteSpace(const Text& text) {
+    size_t start = 0, end = text.size();
+    while (start < end && IsWhiteSpace(text[start])) ++start;
+    while (end > start && IsWhiteSpace(text[end - 1])) --end;
+    return text.substr(start, end - start);
+}
+
 bool IsControlUnit(char16_t unit) { return unit < u' ' || unit == u'\x7F'; }
 
 bool HoldsControlUnit(const Text& text) { return std::any_of(text.begin(), text.end(), IsControlUnit); }

@@ -30,6 +30,8 @@ Text ReplaceChar(Text text, char16_t from, char16_t to);
 // White space as the C library reads it in ASCII text: space, tab, line
 // feed, vertical tab, form feed and carriage return.
 bool IsWhiteSpace(char16_t unit);
+// `text` without the white space at its two ends.
+Text TrimWhiteSpace(const Text& text);
 
 // A control character: a unit below U+0020, or U+007F. Such a unit ends a
 // header line on the wire, splits a command line's arguments or starts a new

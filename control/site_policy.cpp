@@ -12,13 +12,6 @@ constexpr uint16_t HTTPS_PORT = 443;
 constexpr uint32_t HIGHEST_PORT = 0xFFFF;
 const Text WILDCARD_LABEL = u"*.";
 
-Text Trimmed(const Text& text) {
-    size_t start = 0, end = text.size();
-    while (start < end && IsWhiteSpace(text[start])) ++start;
-    while (end > start && IsWhiteSpace(text[end - 1])) --end;
-    return text.substr(start, end - start);
-}
-
 std::optional<uint16_t> DefaultPort(const Text& scheme) {
     if (scheme == u"http") return HTTP_PORT;
     if (scheme == u"https") return HTTPS_PORT;
@@ -108,7 +101,7 @@ bool NamesLocalDrive(const Text& path) {
 std::optional<std::vector<AllowedSite>> ParseAllowedSites(const TextList& lines) {
     std::vector<AllowedSite> sites;
     for (const Text& line : lines) {
-        const Text trimmed = Trimmed(line);
+        const Text trimmed = TrimWhiteSpace(line);
         if (trimmed.empty()) continue;
         const std::optional<AllowedSite> site = ParseLine(trimmed);
         if (!site) return std::nullopt;
@@ -118,7 +111,7 @@ std::optional<std::vector<AllowedSite>> ParseAllowedSites(const TextList& lines)
 }
 
 std::optional<PageOrigin> ParsePageUrl(const Text& url) {
-    const Text text = ReplaceChar(Trimmed(url), u'\\', u'/');
+    const Text text = ReplaceChar(TrimWhiteSpace(url), u'\\', u'/');
     const size_t colon = text.find(u':');
     if (colon == Text::npos) return std::nullopt;
     PageOrigin page;

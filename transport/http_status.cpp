@@ -11,12 +11,6 @@ constexpr uint32_t HTTP_SEE_OTHER = 303;
 constexpr uint32_t HTTP_TEMPORARY_REDIRECT = 307;
 constexpr uint32_t HTTP_PERMANENT_REDIRECT = 308;
 
-Text TrimmedOfSpaces(const Text& text) {
-    const size_t first = text.find_first_not_of(u" \t");
-    if (first == Text::npos) return Text();
-    return text.substr(first, text.find_last_not_of(u" \t") - first + 1);
-}
-
 }  // namespace
 
 bool IsSuccessStatus(uint32_t status) { return status >= HTTP_OK && status <= HTTP_LAST_SUCCESS; }
@@ -27,7 +21,7 @@ bool IsRedirectStatus(uint32_t status) {
 }
 
 bool IsUnencodedBody(const Text& content_encoding) {
-    const Text coding = TrimmedOfSpaces(content_encoding);
+    const Text coding = TrimWhiteSpace(content_encoding);
     return coding.empty() || EqualsIgnoreAsciiCase(coding, u"identity");
 }
 
